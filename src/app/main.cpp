@@ -1,7 +1,7 @@
 // Program entry.
 #include "app/app.h"
 
-int main(int, char **)
+int main(int, char**)
 {
     return brimzo_main();
 }

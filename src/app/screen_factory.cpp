@@ -6,7 +6,7 @@
 #include "screens/intro.h"
 #include "screens/menu.h"
 
-GameState *make_screen(int id)
+GameState* make_screen(int id)
 {
     switch (id) {
     case STATE_INTRO:

@@ -3,8 +3,8 @@
 
 int stateID = STATE_NULL;
 int nextState = STATE_NULL;
-GameState *currentState = nullptr;
-GameState *(*state_factory)(int id) = make_screen;
+GameState* currentState = nullptr;
+GameState* (*state_factory)(int id) = make_screen;
 
 void set_next_state(int newState)
 {

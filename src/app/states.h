@@ -25,12 +25,12 @@ public:
 
 extern int stateID;
 extern int nextState;
-extern GameState *currentState;
+extern GameState* currentState;
 
 // Builds the screen of a state id from 1 to 5. Points at make_screen, which builds the real
 // screens; a test may point it elsewhere to watch the switch.
-extern GameState *(*state_factory)(int id);
-GameState *make_screen(int id);
+extern GameState* (*state_factory)(int id);
+GameState* make_screen(int id);
 
 // Records a request for the next state; a pending STATE_EXIT is never overridden.
 void set_next_state(int newState);

@@ -15,5 +15,5 @@ public:
     void render() override;
 
 private:
-    SDL_Surface *img_grille;
+    SDL_Surface* img_grille;
 };

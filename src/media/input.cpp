@@ -5,7 +5,7 @@ SDL_Event event;
 int mouse_x = 0;
 int mouse_y = 0;
 
-void Init_Mouse_key(SDL_Surface *surface)
+void Init_Mouse_key(SDL_Surface* surface)
 {
     SDL_ShowCursor(SDL_DISABLE);
     mouse_x = surface->w / 2;

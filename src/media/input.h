@@ -13,7 +13,7 @@ constexpr int KEY_UP = SDLK_UP;         // 273
 constexpr int KEY_DOWN = SDLK_DOWN;     // 274
 
 // Hides the system pointer and puts the shared position at the centre of the surface.
-void Init_Mouse_key(SDL_Surface *surface);
+void Init_Mouse_key(SDL_Surface* surface);
 
 // Whether (x, y) lies in r, both edges included: r.x <= x <= r.x + r.w, r.y <= y <= r.y + r.h.
 bool check_in_rect(int x, int y, SDL_Rect r);

@@ -6,20 +6,20 @@
 
 #include <SDL_image.h>
 
-SDL_Surface *screen = nullptr;
-TTF_Font *font = nullptr;
-SDL_Surface *cursor = nullptr;
+SDL_Surface* screen = nullptr;
+TTF_Font* font = nullptr;
+SDL_Surface* cursor = nullptr;
 SDL_Color textColor = {255, 255, 255, 0};
 
-const char *const FONT_PATH = "./data/SF Old Republic Bold Italic.ttf";
-const char *const CURSOR_PATH = "./data/mouse.png";
+const char* const FONT_PATH = "./data/SF Old Republic Bold Italic.ttf";
+const char* const CURSOR_PATH = "./data/mouse.png";
 
-SDL_Surface *load_image(std::string filename)
+SDL_Surface* load_image(std::string filename)
 {
-    SDL_Surface *loaded = IMG_Load(filename.c_str());
+    SDL_Surface* loaded = IMG_Load(filename.c_str());
     if (loaded == nullptr)
         return nullptr;
-    SDL_Surface *optimized = SDL_DisplayFormat(loaded);
+    SDL_Surface* optimized = SDL_DisplayFormat(loaded);
     SDL_FreeSurface(loaded);
     if (optimized != nullptr) {
         const Uint32 key = SDL_MapRGB(optimized->format, 0, 255, 255);
@@ -28,7 +28,7 @@ SDL_Surface *load_image(std::string filename)
     return optimized;
 }
 
-void apply_surface(int x, int y, SDL_Surface *source, SDL_Surface *destination, SDL_Rect *clip)
+void apply_surface(int x, int y, SDL_Surface* source, SDL_Surface* destination, SDL_Rect* clip)
 {
     if (source == nullptr || destination == nullptr)
         return;
@@ -62,21 +62,21 @@ void MouseRender()
     apply_surface(mouse_x, mouse_y, cursor, screen, nullptr);
 }
 
-Mix_Chunk *load_sound(const char *path)
+Mix_Chunk* load_sound(const char* path)
 {
-    SDL_RWops *stream = SDL_RWFromFile(path, "rb");
+    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
     if (stream == nullptr)
         return nullptr;
     return Mix_LoadWAV_RW(stream, 1);
 }
 
-void play_sound(Mix_Chunk *chunk)
+void play_sound(Mix_Chunk* chunk)
 {
     if (chunk != nullptr)
         Mix_PlayChannelTimed(-1, chunk, 0, -1);
 }
 
-SDL_Surface *render_text(const std::string &text)
+SDL_Surface* render_text(const std::string& text)
 {
     if (font == nullptr)
         return nullptr;

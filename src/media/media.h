@@ -7,25 +7,25 @@
 #include <SDL_ttf.h>
 #include <string>
 
-extern SDL_Surface *screen; // 800 x 600, 32 bits per pixel, set by init
-extern TTF_Font *font;      // the shared font at 25 points
-extern SDL_Surface *cursor; // the cursor picture; its top-left pixel is the hot spot
+extern SDL_Surface* screen; // 800 x 600, 32 bits per pixel, set by init
+extern TTF_Font* font;      // the shared font at 25 points
+extern SDL_Surface* cursor; // the cursor picture; its top-left pixel is the hot spot
 extern SDL_Color textColor; // white
 
 constexpr int SCREEN_WIDTH = 800;
 constexpr int SCREEN_HEIGHT = 600;
 constexpr int SCREEN_BPP = 32;
 
-extern const char *const FONT_PATH;
-extern const char *const CURSOR_PATH;
+extern const char* const FONT_PATH;
+extern const char* const CURSOR_PATH;
 
 // Loads a PNG into a new surface in the display format, pure cyan (0, 255, 255) transparent
 // with RLE acceleration. Null on any failure; logs nothing.
-SDL_Surface *load_image(std::string filename);
+SDL_Surface* load_image(std::string filename);
 
 // Blits source (or its clip rectangle) with its top-left corner at (x, y) of destination.
 // A null source draws nothing.
-void apply_surface(int x, int y, SDL_Surface *source, SDL_Surface *destination, SDL_Rect *clip);
+void apply_surface(int x, int y, SDL_Surface* source, SDL_Surface* destination, SDL_Rect* clip);
 
 // Opens the shared font and loads the cursor; false (after a log line) when either fails.
 bool load_files();
@@ -35,8 +35,8 @@ void MouseRender();
 
 // Sound effects: loaded from a file opened "rb" and handed to the mixer, played once on the
 // first free channel. Null chunks are neither loaded nor played.
-Mix_Chunk *load_sound(const char *path);
-void play_sound(Mix_Chunk *chunk);
+Mix_Chunk* load_sound(const char* path);
+void play_sound(Mix_Chunk* chunk);
 
 // The shared font in the shared colour, blended; the caller owns the surface (null on failure).
-SDL_Surface *render_text(const std::string &text);
+SDL_Surface* render_text(const std::string& text);

@@ -15,5 +15,5 @@ public:
     void render() override;
 
 private:
-    SDL_Surface *background;
+    SDL_Surface* background;
 };

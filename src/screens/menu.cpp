@@ -91,7 +91,7 @@ void menu::logic() {}
 
 void menu::render()
 {
-    SDL_Surface *const pictures[4] = {menu_jouer, menu_aide, menu_scores, menu_quitter};
+    SDL_Surface* const pictures[4] = {menu_jouer, menu_aide, menu_scores, menu_quitter};
     apply_surface(0, 0, pictures[selection - 1], screen, nullptr);
     MouseRender();
 }

@@ -25,9 +25,9 @@ private:
     void activate();
 
     int selection;
-    SDL_Surface *menu_jouer;
-    SDL_Surface *menu_scores;
-    SDL_Surface *menu_quitter;
-    SDL_Surface *menu_aide;
-    Mix_Chunk *click;
+    SDL_Surface* menu_jouer;
+    SDL_Surface* menu_scores;
+    SDL_Surface* menu_quitter;
+    SDL_Surface* menu_aide;
+    Mix_Chunk* click;
 };

@@ -28,7 +28,7 @@ void picture_screen_events(int next)
     }
 }
 
-void picture_screen_render(SDL_Surface *background)
+void picture_screen_render(SDL_Surface* background)
 {
     apply_surface(0, 0, background, screen, nullptr);
     MouseRender();

@@ -5,4 +5,4 @@
 #include <SDL.h>
 
 void picture_screen_events(int next);
-void picture_screen_render(SDL_Surface *background);
+void picture_screen_render(SDL_Surface* background);

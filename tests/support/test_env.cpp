@@ -17,7 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string work_dir;
+// A plain array: it is zero before any constructor runs and no constructor resets it after
+// enter_test_dir has filled it.
+char work_dir[64];
 
 // Runs before the program's own static objects (the log file among them), so that every test
 // process writes its log and score files in a directory of its own.
@@ -28,12 +30,12 @@ __attribute__((constructor(101))) void enter_test_dir()
     char templ[] = "/tmp/brimzo-test-XXXXXX";
     if (mkdtemp(templ) == nullptr)
         abort();
-    work_dir = templ;
+    strcpy(work_dir, templ);
     fs::copy(fs::path(BRIMZO_SOURCE_DIR) / "data", fs::path(work_dir) / "data",
              fs::copy_options::recursive);
-    for (const char *runtime_file : {"data/scores.txt", "data/scores.cle"})
+    for (const char* runtime_file : {"data/scores.txt", "data/scores.cle"})
         fs::remove(fs::path(work_dir) / runtime_file);
-    if (chdir(work_dir.c_str()) != 0)
+    if (chdir(work_dir) != 0)
         abort();
 }
 
@@ -42,7 +44,7 @@ struct remove_test_dir
     ~remove_test_dir()
     {
         std::error_code ignored;
-        if (!work_dir.empty() && getenv("BRIMZO_KEEP_TEST_DIR") == nullptr)
+        if (work_dir[0] != 0 && getenv("BRIMZO_KEEP_TEST_DIR") == nullptr)
             fs::remove_all(work_dir, ignored);
     }
 } remover;
@@ -59,7 +61,7 @@ std::string test_work_dir()
     return work_dir;
 }
 
-std::string read_file(const std::string &path)
+std::string read_file(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
@@ -67,20 +69,20 @@ std::string read_file(const std::string &path)
     return out.str();
 }
 
-void write_file(const std::string &path, const std::string &bytes)
+void write_file(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
-bool file_exists(const std::string &path)
+bool file_exists(const std::string& path)
 {
     return fs::exists(path);
 }
 
 std::string log_text()
 {
-    return read_file(work_dir + "/brimzo.log");
+    return read_file(std::string(work_dir) + "/brimzo.log");
 }
 
 LogMark::LogMark() : length(log_text().size()) {}
@@ -152,15 +154,15 @@ void app_harness::go_to(int state)
     run_frame();
 }
 
-uint32_t app_harness::pixel(int x, int y) const
+uint32_t surface_pixel(SDL_Surface* surface, int x, int y)
 {
-    SDL_LockSurface(screen);
-    const Uint8 *row = static_cast<const Uint8 *>(screen->pixels) + y * screen->pitch;
+    SDL_LockSurface(surface);
+    const Uint8* row = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch;
     Uint32 value = 0;
-    memcpy(&value, row + x * screen->format->BytesPerPixel, screen->format->BytesPerPixel);
-    SDL_UnlockSurface(screen);
+    memcpy(&value, row + x * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
+    SDL_UnlockSurface(surface);
     Uint8 r, g, b;
-    SDL_GetRGB(value, screen->format, &r, &g, &b);
+    SDL_GetRGB(value, surface->format, &r, &g, &b);
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
@@ -186,15 +188,15 @@ int app_harness::channels_playing() const
     return Mix_Playing(-1);
 }
 
-int app_harness::channels_playing(const std::string &wav_path) const
+int app_harness::channels_playing(const std::string& wav_path) const
 {
-    Mix_Chunk *reference = Mix_LoadWAV(wav_path.c_str());
+    Mix_Chunk* reference = Mix_LoadWAV(wav_path.c_str());
     if (reference == nullptr)
         return -1;
     int count = 0;
     const int channels = Mix_AllocateChannels(-1);
     for (int ch = 0; ch < channels; ++ch) {
-        Mix_Chunk *playing = Mix_Playing(ch) ? Mix_GetChunk(ch) : nullptr;
+        Mix_Chunk* playing = Mix_Playing(ch) ? Mix_GetChunk(ch) : nullptr;
         if (playing != nullptr && playing->alen == reference->alen)
             ++count;
     }
@@ -202,14 +204,14 @@ int app_harness::channels_playing(const std::string &wav_path) const
     return count;
 }
 
-void write_bmp(const std::string &path, int w, int h, uint32_t (*fill)(int x, int y))
+void write_bmp(const std::string& path, int w, int h, uint32_t (*fill)(int x, int y))
 {
-    SDL_Surface *s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
     SDL_LockSurface(s);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const uint32_t c = fill(x, y);
-            Uint8 *p = static_cast<Uint8 *>(s->pixels) + y * s->pitch + x * 3;
+            Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 3;
             const Uint32 v = SDL_MapRGB(s->format, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
             memcpy(p, &v, 3);
         }

@@ -2,6 +2,8 @@
 // directory holding a copy of the shipped data/, with SDL's dummy video and audio drivers.
 #pragma once
 
+#include "media/media.h"
+
 #include <SDL.h>
 #include <cstdint>
 #include <string>
@@ -11,9 +13,9 @@ std::string test_source_dir();
 // The fresh working directory of this process (also the current directory).
 std::string test_work_dir();
 
-std::string read_file(const std::string &path);
-void write_file(const std::string &path, const std::string &bytes);
-bool file_exists(const std::string &path);
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+bool file_exists(const std::string& path);
 
 // The log written so far by this process ("brimzo.log" in the working directory).
 std::string log_text();
@@ -28,6 +30,9 @@ public:
 private:
     size_t length;
 };
+
+// A pixel of any surface as 0xRRGGBB.
+uint32_t surface_pixel(SDL_Surface* surface, int x, int y);
 
 // Drives the real program frame by frame: start() runs the same start-up as main (intro on
 // screen), frame() runs one pass of the loop without its delay, stop() shuts down as main does.
@@ -49,14 +54,14 @@ public:
     void go_to(int state);
 
     // A pixel of the display surface as 0xRRGGBB.
-    uint32_t pixel(int x, int y) const;
+    uint32_t pixel(int x, int y) const { return surface_pixel(screen, x, y); }
 
     // Sound channels started and still held by the test (audio callbacks are held off by
     // hold_audio so that short effects cannot finish between the frame and the check).
     void hold_audio();
     void release_audio();
     int channels_playing() const;
-    int channels_playing(const std::string &wav_path) const;
+    int channels_playing(const std::string& wav_path) const;
 
 private:
     bool audio_held = false;
@@ -64,4 +69,4 @@ private:
 
 // Writes a 24-bit BMP picture (which the picture loader reads like a PNG) of w x h pixels,
 // pixel (x, y) = fill(x, y) as 0xRRGGBB. Needs SDL's video to be up.
-void write_bmp(const std::string &path, int w, int h, uint32_t (*fill)(int x, int y));
+void write_bmp(const std::string& path, int w, int h, uint32_t (*fill)(int x, int y));

@@ -1,0 +1,154 @@
+// Pictures with their colour key, the drawn cursor, the shared files and sound effects.
+#include "app/log.h"
+#include "media/input.h"
+#include "media/media.h"
+#include "support/test_env.h"
+
+#include <SDL_mixer.h>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Media : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_EQ(app.start(), 0); }
+    void TearDown() override { app.stop(); }
+
+    void fill_screen(uint32_t rgb)
+    {
+        SDL_FillRect(screen, nullptr,
+                     SDL_MapRGB(screen->format, rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    }
+
+    app_harness app;
+};
+
+// Four columns: pure cyan, two near-cyans and plain red.
+uint32_t key_columns(int x, int)
+{
+    static const uint32_t colours[4] = {0x00FFFF, 0x00FEFF, 0x01FFFF, 0xFF0000};
+    return colours[x / 4];
+}
+
+TEST_F(Media, PureCyanIsTransparentAndNearCyanIsDrawn)
+{
+    write_bmp("key.bmp", 16, 4, key_columns);
+    SDL_Surface* picture = load_image("key.bmp");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->flags & SDL_SRCCOLORKEY);
+    EXPECT_TRUE(picture->flags & (SDL_RLEACCELOK | SDL_RLEACCEL));
+    EXPECT_EQ(picture->format->BitsPerPixel, screen->format->BitsPerPixel);
+    fill_screen(0x123456);
+    apply_surface(100, 50, picture, screen, nullptr);
+    EXPECT_EQ(app.pixel(101, 51), 0x123456u); // cyan: the screen shows through
+    EXPECT_EQ(app.pixel(105, 51), 0x00FEFFu);
+    EXPECT_EQ(app.pixel(109, 51), 0x01FFFFu);
+    EXPECT_EQ(app.pixel(113, 51), 0xFF0000u);
+    EXPECT_EQ(app.pixel(117, 51), 0x123456u); // right of the picture
+    SDL_FreeSurface(picture);
+}
+
+TEST_F(Media, ClipRectangleCutsOnePartOfTheSource)
+{
+    write_bmp("key.bmp", 16, 4, key_columns);
+    SDL_Surface* picture = load_image("key.bmp");
+    ASSERT_NE(picture, nullptr);
+    fill_screen(0x000000);
+    SDL_Rect red = {12, 0, 4, 4};
+    apply_surface(10, 10, picture, screen, &red);
+    EXPECT_EQ(app.pixel(10, 10), 0xFF0000u);
+    EXPECT_EQ(app.pixel(13, 13), 0xFF0000u);
+    EXPECT_EQ(app.pixel(14, 10), 0x000000u);
+    SDL_FreeSurface(picture);
+}
+
+TEST_F(Media, MissingPictureIsNullAndLogsNothing)
+{
+    LogMark mark;
+    EXPECT_EQ(load_image("data/no_such_picture.png"), nullptr);
+    EXPECT_EQ(load_sound("data/no_such_sound.wav"), nullptr);
+    EXPECT_EQ(mark.since(), "");
+    apply_surface(0, 0, nullptr, screen, nullptr); // draws nothing, does not crash
+    play_sound(nullptr);
+}
+
+TEST_F(Media, CursorTipSitsOnThePointerAndClipsAtTheEdges)
+{
+    const struct
+    {
+        int x, y;
+    } spots[] = {{400, 300}, {0, 0}, {799, 599}, {795, 300}};
+    const uint32_t tip = surface_pixel(cursor, 0, 0);
+    for (const auto& spot : spots) {
+        app.move(spot.x, spot.y);
+        fill_screen(0x000000);
+        MouseRender();
+        EXPECT_EQ(mouse_x, spot.x);
+        EXPECT_EQ(mouse_y, spot.y);
+        EXPECT_EQ(app.pixel(spot.x, spot.y), tip) << spot.x << "," << spot.y;
+    }
+}
+
+TEST_F(Media, PointerStartsAtTheCentre)
+{
+    EXPECT_EQ(mouse_x, 400);
+    EXPECT_EQ(mouse_y, 300);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
+TEST_F(Media, ASoundPlayedTwiceUsesTwoChannels)
+{
+    Mix_Chunk* click = load_sound("data/click.wav");
+    ASSERT_NE(click, nullptr);
+    app.hold_audio();
+    play_sound(click);
+    play_sound(click);
+    EXPECT_EQ(app.channels_playing("data/click.wav"), 2);
+    app.release_audio();
+    Mix_FreeChunk(click);
+}
+
+TEST_F(Media, TextIsWhiteBlended)
+{
+    SDL_Surface* text = render_text("123");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->format->BitsPerPixel, 32);
+    EXPECT_NE(text->format->Amask, 0u);
+    EXPECT_GT(text->w, 20);
+    SDL_FreeSurface(text);
+}
+
+TEST_F(Media, SharedFilesReportWhichOneFailed)
+{
+    // Reload the shared files after removing one of them, as the start-up would.
+    struct Case
+    {
+        const char* remove;
+        const char* log;
+    };
+    const Case cases[] = {
+        {FONT_PATH, "Chargement des fontes et images globales...\nErreur de chargement fonte\n"},
+        {CURSOR_PATH,
+         "Chargement des fontes et images globales...\nErreur de chargement curseur souris\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string saved = read_file(c.remove);
+        std::remove(c.remove);
+        TTF_CloseFont(font);
+        SDL_FreeSurface(cursor);
+        font = nullptr;
+        cursor = nullptr;
+        LogMark mark;
+        EXPECT_FALSE(load_files());
+        EXPECT_EQ(mark.since(), c.log);
+        if (c.remove == FONT_PATH) {
+            EXPECT_EQ(cursor, nullptr); // the cursor is not even tried
+        }
+        write_file(c.remove, saved);
+        EXPECT_TRUE(load_files());
+    }
+}
+
+} // namespace
