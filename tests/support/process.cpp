@@ -1,0 +1,79 @@
+// Running the game binary for process-level tests.
+#include "support/process.h"
+
+#include "support/test_env.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+process_result run_game(const std::function<void(const std::string& dir)>& prepare,
+                        const std::vector<std::string>& env, const std::string& sigterm_after)
+{
+    static int run_number = 0;
+    const std::string dir = test_work_dir() + "/run" + std::to_string(++run_number);
+    fs::create_directories(dir);
+    fs::copy(fs::path(test_source_dir()) / "data", fs::path(dir) / "data",
+             fs::copy_options::recursive);
+    for (const char* runtime_file : {"data/scores.txt", "data/scores.cle"})
+        fs::remove(fs::path(dir) / runtime_file);
+    if (prepare)
+        prepare(dir);
+
+    std::vector<std::string> environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy",
+                                            "PATH=/usr/bin:/bin"};
+    for (const std::string& e : env) {
+        const std::string name = e.substr(0, e.find('=') + 1);
+        for (std::string& existing : environment)
+            if (existing.compare(0, name.size(), name) == 0)
+                existing.clear();
+        environment.push_back(e);
+    }
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        if (!e.empty())
+            envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0)
+            _exit(126);
+        char* argv[] = {const_cast<char*>(BRIMZO_BINARY), nullptr};
+        execve(BRIMZO_BINARY, argv, envp.data());
+        _exit(127);
+    }
+
+    process_result result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool signalled = false;
+    int wstatus = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid, &wstatus, WNOHANG);
+        if (done == pid)
+            break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &wstatus, 0);
+            result.timed_out = true;
+            break;
+        }
+        if (!signalled && !sigterm_after.empty() &&
+            read_file(dir + "/brimzo.log").find(sigterm_after) != std::string::npos) {
+            kill(pid, SIGTERM);
+            signalled = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!result.timed_out && WIFEXITED(wstatus))
+        result.status = WEXITSTATUS(wstatus);
+    result.log = read_file(dir + "/brimzo.log");
+    return result;
+}

@@ -1,0 +1,19 @@
+// Runs the built game as a separate process in a directory of its own.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct process_result
+{
+    int status = -1; // exit status, or -1 when the process did not exit normally
+    bool timed_out = false;
+    std::string log; // brimzo.log as the process left it
+};
+
+// Copies data/ into a fresh directory, lets `prepare` change it, then runs the game there with
+// the dummy drivers and the extra environment `env` ("NAME=value"). When `sigterm_after` is
+// non-empty, waits until the log contains it and then sends SIGTERM. Gives up after 20 s.
+process_result run_game(const std::function<void(const std::string& dir)>& prepare,
+                        const std::vector<std::string>& env, const std::string& sigterm_after);
