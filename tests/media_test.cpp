@@ -147,6 +147,8 @@ TEST_F(Media, SharedFilesReportWhichOneFailed)
             EXPECT_EQ(cursor, nullptr); // the cursor is not even tried
         }
         write_file(c.remove, saved);
+        TTF_CloseFont(font); // what the failed attempt did open
+        font = nullptr;
         EXPECT_TRUE(load_files());
     }
 }
