@@ -29,7 +29,7 @@ TEST(Process, StartUpFailuresEndWithStatusOne)
     {
         const char* name;
         std::vector<std::string> env;
-        const char* remove;
+        const char* remove; // files to delete, separated by |
         std::string log;
     } cases[] = {
         {"video driver cannot start",
