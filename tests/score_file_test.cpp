@@ -1,0 +1,430 @@
+// The score file and its check key: exact bytes, every load flow, names with spaces, and saves
+// that fail or are killed half-way.
+#include "scores/score_file.h"
+#include "support/test_env.h"
+
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+const std::string DEFAULT_FILE =
+    "AAA 100 AAA 90 AAA 80 AAA 70 AAA 60 AAA 50 AAA 40 AAA 30 AAA 20 AAA 10 ";
+const std::string ZED_FILE = "ZED 120AAA 100AAA 90AAA 80AAA 70AAA 60AAA 50AAA 40AAA 30AAA 20";
+
+const std::string CREATED = "Cr\xe9"
+                            "ation d'un nouveau fichier de hi_scores\n";
+const std::string CORRUPT = "Fichier hi_scores corrompu.\n";
+const std::string LOADING = "Chargement des hi_scores.\n";
+const std::string SAVING = "Sauvegarde des hi_scores\n";
+const std::string RESUMED = "Reprise d'une sauvegarde interrompue des hi_scores\n";
+const std::string SAVE_FAILED =
+    "Echec de la sauvegarde des hi_scores, anciens fichiers conserv\xe9s\n";
+
+// The key of some bytes, worked out here with zlib rather than through the file helper.
+std::string key_for(const std::string &bytes)
+{
+    const uLong crc = crc32(0L, reinterpret_cast<const Bytef *>(bytes.data()), bytes.size());
+    return std::to_string(crc) + " " + std::to_string(bytes.size());
+}
+
+struct table
+{
+    std::string names[SCORE_ENTRIES];
+    int scores[SCORE_ENTRIES];
+
+    table() { default_scores(names, scores); }
+    // "ZED 120" then the default entries moved down one place.
+    static table zed()
+    {
+        table t;
+        for (int i = SCORE_ENTRIES - 1; i > 0; --i) {
+            t.names[i] = t.names[i - 1];
+            t.scores[i] = t.scores[i - 1];
+        }
+        t.names[0] = "ZED";
+        t.scores[0] = 120;
+        return t;
+    }
+    static table of(const std::vector<std::pair<std::string, int>> &entries)
+    {
+        table t;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            t.names[i] = entries[i].first;
+            t.scores[i] = entries[i].second;
+        }
+        return t;
+    }
+    bool operator==(const table &other) const
+    {
+        for (int i = 0; i < SCORE_ENTRIES; ++i)
+            if (names[i] != other.names[i] || scores[i] != other.scores[i])
+                return false;
+        return true;
+    }
+};
+
+std::ostream &operator<<(std::ostream &out, const table &t)
+{
+    for (int i = 0; i < SCORE_ENTRIES; ++i)
+        out << '[' << t.names[i] << ' ' << t.scores[i] << ']';
+    return out;
+}
+
+// A table filled from the default one by load_scores, as the screen does it.
+table loaded()
+{
+    table t;
+    load_scores(t.names, t.scores);
+    return t;
+}
+
+bool save(const table &t)
+{
+    return save_scores(t.names, t.scores);
+}
+
+class ScoreFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        score_save_hook = nullptr;
+        for (const char *path : {SCORES_PATH, KEY_PATH, SCORES_NEW_PATH, KEY_NEW_PATH})
+            std::remove(path);
+    }
+    void TearDown() override { SetUp(); }
+};
+
+TEST_F(ScoreFile, BothFilesMissingWritesTheDefaultFileAndItsKey)
+{
+    LogMark mark;
+    EXPECT_EQ(loaded(), table());
+    EXPECT_EQ(mark.since(), CREATED);
+    EXPECT_EQ(read_file(SCORES_PATH), DEFAULT_FILE);
+    EXPECT_EQ(read_file(KEY_PATH), "954095228 71");
+    EXPECT_EQ(read_file(KEY_PATH), key_for(DEFAULT_FILE));
+    EXPECT_FALSE(file_exists(SCORES_NEW_PATH));
+    EXPECT_FALSE(file_exists(KEY_NEW_PATH));
+}
+
+TEST_F(ScoreFile, SaveWritesNamesAndScoresWithoutSeparatorsAndTheKey)
+{
+    LogMark mark;
+    EXPECT_TRUE(save(table::zed()));
+    EXPECT_EQ(mark.since(), SAVING);
+    EXPECT_EQ(read_file(SCORES_PATH), ZED_FILE);
+    EXPECT_EQ(read_file(SCORES_PATH).size(), 62u);
+    EXPECT_EQ(read_file(KEY_PATH), "4216712299 62");
+    EXPECT_FALSE(file_exists(SCORES_NEW_PATH));
+    EXPECT_FALSE(file_exists(KEY_NEW_PATH));
+}
+
+// One load from the given files (absent when null).
+struct load_case
+{
+    const char *name;
+    const char *scores_file;
+    const char *key_file;
+    std::string expected_log;
+    table expected;
+    bool rewrites_default; // both files end as the default pair
+};
+
+const std::string ZED_KEY = key_for(ZED_FILE);
+const std::string ZED_KEY_LENGTH_OFF = ZED_KEY.substr(0, ZED_KEY.find(' ')) + " 63";
+const std::string ZED_KEY_ON_TWO_LINES = ZED_KEY.substr(0, ZED_KEY.find(' ')) + "\n62";
+const std::string ZEE_FILE = "ZEE" + ZED_FILE.substr(3);
+const std::string ZED_FILE_PLUS_ONE = ZED_FILE + "0";
+const std::string FOURTH_NOT_A_NUMBER =
+    "BOB 500ANN 400CID 300DAN xyzEVE 100 FAY 90 GUS 80 HAL 70 IDA 60 JOE 50";
+const std::string FOURTH_NOT_A_NUMBER_KEY = key_for(FOURTH_NOT_A_NUMBER);
+
+void PrintTo(const load_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class LoadFlows : public ScoreFile, public ::testing::WithParamInterface<load_case>
+{
+};
+
+TEST_P(LoadFlows, LogsAndTable)
+{
+    const load_case &c = GetParam();
+    if (c.scores_file != nullptr)
+        write_file(SCORES_PATH, c.scores_file);
+    if (c.key_file != nullptr)
+        write_file(KEY_PATH, c.key_file);
+    const std::string scores_before = read_file(SCORES_PATH);
+
+    LogMark mark;
+    EXPECT_EQ(loaded(), c.expected);
+    EXPECT_EQ(mark.since(), c.expected_log);
+    if (c.rewrites_default) {
+        EXPECT_EQ(read_file(SCORES_PATH), DEFAULT_FILE);
+        EXPECT_EQ(read_file(KEY_PATH), key_for(DEFAULT_FILE));
+    } else {
+        EXPECT_EQ(read_file(SCORES_PATH), scores_before);
+        EXPECT_EQ(file_exists(KEY_PATH), c.key_file != nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ScoreFile, LoadFlows,
+    ::testing::Values(
+        load_case{"matching_pair", ZED_FILE.c_str(), ZED_KEY.c_str(), LOADING, table::zed(), false},
+        load_case{"key_on_two_lines", ZED_FILE.c_str(), ZED_KEY_ON_TWO_LINES.c_str(), LOADING,
+                  table::zed(), false},
+        load_case{"content_changed", ZEE_FILE.c_str(), ZED_KEY.c_str(), CORRUPT + CREATED, table(),
+                  true},
+        load_case{"byte_added", ZED_FILE_PLUS_ONE.c_str(), ZED_KEY.c_str(), CORRUPT + CREATED,
+                  table(), true},
+        load_case{"length_differs", ZED_FILE.c_str(), ZED_KEY_LENGTH_OFF.c_str(), CORRUPT + CREATED,
+                  table(), true},
+        load_case{"no_key", ZED_FILE.c_str(), nullptr, CORRUPT + CREATED, table(), true},
+        load_case{"no_score_file", nullptr, ZED_KEY.c_str(), CORRUPT + CREATED, table(), true},
+        load_case{"both_missing", nullptr, nullptr, CREATED, table(), true},
+        load_case{"empty_file_no_key", "", nullptr, LOADING, table(), false},
+        load_case{"fourth_score_not_a_number", FOURTH_NOT_A_NUMBER.c_str(),
+                  FOURTH_NOT_A_NUMBER_KEY.c_str(), LOADING,
+                  table::of({{"BOB", 500}, {"ANN", 400}, {"CID", 300}, {"DAN", 70}}), false}),
+    [](const ::testing::TestParamInfo<load_case> &info) { return std::string(info.param.name); });
+
+// Tables saved and loaded back.
+struct round_trip_case
+{
+    const char *name;
+    table saved;
+    const char *file; // the exact bytes expected on disk, when given
+};
+
+void PrintTo(const round_trip_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class RoundTrip : public ScoreFile, public ::testing::WithParamInterface<round_trip_case>
+{
+};
+
+TEST_P(RoundTrip, LoadsBackTheSavedTable)
+{
+    const round_trip_case &c = GetParam();
+    ASSERT_TRUE(save(c.saved));
+    if (c.file != nullptr) {
+        EXPECT_EQ(read_file(SCORES_PATH), c.file);
+    }
+    EXPECT_EQ(read_file(KEY_PATH), key_for(read_file(SCORES_PATH)));
+    LogMark mark;
+    EXPECT_EQ(loaded(), c.saved);
+    EXPECT_EQ(mark.since(), LOADING);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ScoreFile, RoundTrip,
+    ::testing::Values(
+        round_trip_case{"zed", table::zed(), ZED_FILE.c_str()},
+        round_trip_case{"letters_only",
+                        table::of({{"QUI", 9999},
+                                   {"XYZ", 4000},
+                                   {"ABC", 345},
+                                   {"ZZZ", 100},
+                                   {"MMM", 99},
+                                   {"NOP", 50},
+                                   {"RST", 25},
+                                   {"UVW", 25},
+                                   {"KLM", 1},
+                                   {"AAA", -3}}),
+                        "QUI 9999XYZ 4000ABC 345ZZZ 100MMM 99NOP 50RST 25UVW 25KLM 1AAA -3"},
+        round_trip_case{"three_spaces", table::of({{"ZED", 500}, {"   ", 400}, {"BOB", 300}}),
+                        "ZED 500___ 400BOB 300AAA 70AAA 60AAA 50AAA 40AAA 30AAA 20AAA 10"},
+        round_trip_case{"spaces_inside_and_around",
+                        table::of({{" B ", 300}, {"A A", 200}, {"  Z", 150}, {"Q  ", 120}}),
+                        nullptr},
+        round_trip_case{"wide_scores", table::of({{"BIG", 2147483647}, {"NEG", -2147483647 - 1}}),
+                        nullptr}),
+    [](const ::testing::TestParamInfo<round_trip_case> &info) {
+        return std::string(info.param.name);
+    });
+
+// A save killed after each of its steps, in a child process, then a load in this one: the
+// table is the old one until the new score file is in place, the new one from then on, and
+// never the defaults. The next load finds a consistent pair and no leftovers.
+int kill_at_step = 0;
+
+void kill_self_at(int step)
+{
+    if (step == kill_at_step)
+        raise(SIGKILL);
+}
+
+struct kill_case
+{
+    int step;
+    bool new_table_expected;
+    std::string expected_log;
+};
+
+void PrintTo(const kill_case &c, std::ostream *out)
+{
+    *out << "kill after step " << c.step;
+}
+
+class KilledSave : public ScoreFile, public ::testing::WithParamInterface<kill_case>
+{
+};
+
+TEST_P(KilledSave, NeverLoadsAsDefaults)
+{
+    const kill_case &c = GetParam();
+    const table old_table = table::of({{"OLD", 777}, {"ONE", 555}});
+    const table new_table = table::of({{"NEW", 999}, {"OLD", 777}, {"ONE", 555}});
+    ASSERT_TRUE(save(old_table));
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        kill_at_step = c.step;
+        score_save_hook = kill_self_at;
+        save(new_table);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the save never reached step " << c.step;
+    ASSERT_EQ(WTERMSIG(status), SIGKILL);
+
+    LogMark mark;
+    EXPECT_EQ(loaded(), c.new_table_expected ? new_table : old_table);
+    EXPECT_EQ(mark.since(), c.expected_log);
+    EXPECT_FALSE(file_exists(SCORES_NEW_PATH));
+    EXPECT_FALSE(file_exists(KEY_NEW_PATH));
+    EXPECT_EQ(read_file(KEY_PATH), key_for(read_file(SCORES_PATH)));
+
+    LogMark again;
+    EXPECT_EQ(loaded(), c.new_table_expected ? new_table : old_table);
+    EXPECT_EQ(again.since(), LOADING);
+}
+
+INSTANTIATE_TEST_SUITE_P(ScoreFile, KilledSave,
+                         ::testing::Values(kill_case{SAVE_SCORES_TEMP_WRITTEN, false, LOADING},
+                                           kill_case{SAVE_KEY_TEMP_WRITTEN, false, LOADING},
+                                           kill_case{SAVE_SCORES_RENAMED, true, RESUMED + LOADING},
+                                           kill_case{SAVE_KEY_RENAMED, true, LOADING}),
+                         [](const ::testing::TestParamInfo<kill_case> &info) {
+                             return "step_" + std::to_string(info.param.step);
+                         });
+
+// What a kill in the middle of writing a new file leaves: the old pair with a partial new
+// score file or key beside it.
+TEST_F(ScoreFile, PartialNewFilesBesideTheOldPairAreIgnoredAndRemoved)
+{
+    const table old_table = table::of({{"OLD", 777}});
+    const std::string new_file = "NEW 999OLD 777AAA 90";
+    const std::string leftovers[][2] = {
+        {new_file.substr(0, 9), ""},
+        {new_file, key_for(new_file).substr(0, 4)},
+        {new_file, key_for(new_file)},
+    };
+    for (const auto &left : leftovers) {
+        ASSERT_TRUE(save(old_table));
+        write_file(SCORES_NEW_PATH, left[0]);
+        write_file(KEY_NEW_PATH, left[1]);
+        LogMark mark;
+        EXPECT_EQ(loaded(), old_table);
+        EXPECT_EQ(mark.since(), LOADING);
+        EXPECT_FALSE(file_exists(SCORES_NEW_PATH));
+        EXPECT_FALSE(file_exists(KEY_NEW_PATH));
+    }
+}
+
+// A pending key only ever vouches for the score file it was computed from.
+TEST_F(ScoreFile, PendingKeyThatDoesNotMatchTheScoreFileDoesNotSaveIt)
+{
+    ASSERT_TRUE(save(table::zed()));
+    write_file(SCORES_PATH, ZEE_FILE);
+    write_file(KEY_NEW_PATH, key_for(ZED_FILE));
+    LogMark mark;
+    EXPECT_EQ(loaded(), table());
+    EXPECT_EQ(mark.since(), CORRUPT + CREATED);
+    EXPECT_FALSE(file_exists(KEY_NEW_PATH));
+}
+
+// Saves whose writing fails: the new file cannot be created or the disk is full.
+enum class obstacle
+{
+    full_disk,
+    directory
+};
+
+struct failed_save_case
+{
+    const char *name;
+    const char *blocked_path;
+    obstacle what;
+};
+
+void PrintTo(const failed_save_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class FailedSave : public ScoreFile, public ::testing::WithParamInterface<failed_save_case>
+{
+};
+
+TEST_P(FailedSave, KeepsThePreviousPairAndLogs)
+{
+    const failed_save_case &c = GetParam();
+    const table old_table = table::of({{"OLD", 777}});
+    ASSERT_TRUE(save(old_table));
+    const std::string old_scores = read_file(SCORES_PATH);
+    const std::string old_key = read_file(KEY_PATH);
+    if (c.what == obstacle::full_disk)
+        ASSERT_EQ(symlink("/dev/full", c.blocked_path), 0);
+    else
+        ASSERT_EQ(mkdir(c.blocked_path, 0755), 0);
+
+    LogMark mark;
+    EXPECT_FALSE(save(table::zed()));
+    EXPECT_EQ(mark.since(), SAVING + SAVE_FAILED);
+    EXPECT_EQ(read_file(SCORES_PATH), old_scores);
+    EXPECT_EQ(read_file(KEY_PATH), old_key);
+    rmdir(c.blocked_path);
+    std::remove(c.blocked_path);
+    EXPECT_EQ(loaded(), old_table);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ScoreFile, FailedSave,
+    ::testing::Values(failed_save_case{"score_file_disk_full", SCORES_NEW_PATH,
+                                       obstacle::full_disk},
+                      failed_save_case{"key_disk_full", KEY_NEW_PATH, obstacle::full_disk},
+                      failed_save_case{"score_file_blocked", SCORES_NEW_PATH, obstacle::directory},
+                      failed_save_case{"key_blocked", KEY_NEW_PATH, obstacle::directory}),
+    [](const ::testing::TestParamInfo<failed_save_case> &info) {
+        return std::string(info.param.name);
+    });
+
+TEST_F(ScoreFile, FailedCreationOfTheDefaultFileIsLogged)
+{
+    ASSERT_EQ(mkdir(SCORES_NEW_PATH, 0755), 0);
+    const std::string inside = std::string(SCORES_NEW_PATH) + "/keep";
+    write_file(inside, "x");
+    LogMark mark;
+    EXPECT_EQ(loaded(), table());
+    EXPECT_EQ(mark.since(), CREATED + "Echec de l'\xe9"
+                                      "criture du fichier de hi_scores\n");
+    EXPECT_FALSE(file_exists(SCORES_PATH));
+    std::remove(inside.c_str());
+    rmdir(SCORES_NEW_PATH);
+}
+
+} // namespace
