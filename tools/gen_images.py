@@ -6,6 +6,8 @@ The output is deterministic (no randomness, no time stamps), so running it twice
 same bytes. Pictures are written as RGB PNG files; pure cyan (0, 255, 255) is the colour the
 game treats as transparent, so it appears only where a picture must let the screen show
 through (sprite backgrounds, outside rounded corners, around the cursor).
+Byte-identical output assumes the same Pillow and DejaVu fonts as Debian's python3-pil and
+fonts-dejavu-core; text is laid out with Pillow's basic layout so that libraqm plays no part.
 """
 
 import math
@@ -78,7 +80,6 @@ def font(face, size):
                               layout_engine=ImageFont.Layout.BASIC)
 
 
-SANS = "DejaVuSans.ttf"
 SANS_BOLD = "DejaVuSans-Bold.ttf"
 SANS_BOLD_OBL = "DejaVuSans-BoldOblique.ttf"
 SANS_OBL = "DejaVuSans-Oblique.ttf"
@@ -183,7 +184,7 @@ def hex_mask(size, cells, ss=4):
     return aa_mask(size, fn, ss)
 
 
-def text_mask(size, xy, text, fnt, anchor="la", stroke=0, spacing=0):
+def text_mask(size, xy, text, fnt, anchor="la", stroke=0):
     m = Image.new("L", size, 0)
     ImageDraw.Draw(m).text(xy, text, font=fnt, fill=255, anchor=anchor, stroke_width=stroke)
     return m
@@ -220,10 +221,6 @@ def plain_text(img, xy, text, fnt, colour=TEXT, anchor="la", shadow_strength=0.7
     if shadow_strength:
         shadow(img, m, offset, 1.2, shadow_strength)
     paint(img, colour, m)
-
-
-def text_width(fnt, text):
-    return fnt.getlength(text)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -770,7 +767,7 @@ def layout_words(segments, width):
     lines, line, x = [], [], 0.0
     for text, fnt, colour in segments:
         words = text.split(" ")
-        for n, word in enumerate(words):
+        for word in words:
             if word == "":
                 continue
             space = fnt.getlength(" ") if line else 0.0
@@ -1016,9 +1013,10 @@ def make_nom():
                 m = aa_mask(img.size, lambda d, s: d.polygon([(px * s, py * s) for px, py in pts], fill=255))
                 shadow(img, m, (1, 1), 1, 0.8)
                 paint(img, GOLD, m)
-            # The slot under the letter: centred on its arrows.
+            # The slot under the letter: centred on its arrows, around the 30 px text line.
             cx = (up[0] + up[2] + 1) / 2
-            well(img, (int(cx - 24), 186, int(cx + 24), 233), radius=8)
+            ty = NOM_LETTERS[n][1] - oy
+            well(img, (int(cx - 24), ty - 9, int(cx + 24), ty + 38), radius=8)
         ok = local(NOM_OK)
         gold_button(img, ok, 14, lit=True)
         button_label(img, ((ok[0] + ok[2] + 1) / 2, (ok[1] + ok[3] + 1) / 2), "OK", font(SANS_BOLD, 28), True)
