@@ -17,7 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string work_dir;
+// A plain array: it is filled by the early constructor below, before the dynamic
+// initialisation of this file's objects, which would clear a std::string.
+char work_dir[64];
 
 // Runs before the program's own static objects (the log file among them), so that every test
 // process writes its log and score files in a directory of its own.
@@ -28,12 +30,12 @@ __attribute__((constructor(101))) void enter_test_dir()
     char templ[] = "/tmp/brimzo-test-XXXXXX";
     if (mkdtemp(templ) == nullptr)
         abort();
-    work_dir = templ;
+    std::strcpy(work_dir, templ);
     fs::copy(fs::path(BRIMZO_SOURCE_DIR) / "data", fs::path(work_dir) / "data",
              fs::copy_options::recursive);
     for (const char *runtime_file : {"data/scores.txt", "data/scores.cle"})
         fs::remove(fs::path(work_dir) / runtime_file);
-    if (chdir(work_dir.c_str()) != 0)
+    if (chdir(work_dir) != 0)
         abort();
 }
 
@@ -42,7 +44,7 @@ struct remove_test_dir
     ~remove_test_dir()
     {
         std::error_code ignored;
-        if (!work_dir.empty() && getenv("BRIMZO_KEEP_TEST_DIR") == nullptr)
+        if (work_dir[0] != '\0' && getenv("BRIMZO_KEEP_TEST_DIR") == nullptr)
             fs::remove_all(work_dir, ignored);
     }
 } remover;
@@ -80,7 +82,7 @@ bool file_exists(const std::string &path)
 
 std::string log_text()
 {
-    return read_file(work_dir + "/brimzo.log");
+    return read_file(std::string(work_dir) + "/brimzo.log");
 }
 
 LogMark::LogMark() : length(log_text().size()) {}
