@@ -14,7 +14,7 @@ namespace {
 
 const uint32_t BACKGROUND = 0x000040;
 const uint32_t PANEL = 0x808080;
-const char *const SOUND = "data/hi_score.wav";
+const char* const SOUND = "data/hi_score.wav";
 
 const std::string CREATED = "Cr\xe9"
                             "ation d'un nouveau fichier de hi_scores\n";
@@ -38,14 +38,14 @@ uint32_t fill_panel(int, int)
     return PANEL;
 }
 
-void put_le(std::string &out, uint32_t value, int bytes)
+void put_le(std::string& out, uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
         out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 // Half a second of a square wave, 16-bit mono at 22050 Hz.
-void write_wav(const std::string &path)
+void write_wav(const std::string& path)
 {
     std::string samples;
     for (int i = 0; i < 11025; ++i)
@@ -66,10 +66,10 @@ void write_wav(const std::string &path)
 }
 
 // "NAME points" pairs for a table given as names and scores.
-std::string file_of(const std::vector<std::pair<std::string, int>> &entries)
+std::string file_of(const std::vector<std::pair<std::string, int>>& entries)
 {
     std::string text;
-    for (const auto &entry : entries)
+    for (const auto& entry : entries)
         text += entry.first + " " + std::to_string(entry.second);
     return text;
 }
@@ -79,7 +79,7 @@ const std::vector<std::pair<std::string, int>> NAMED = {
     {"ONE", 100}, {"TWO", 90}, {"THR", 80}, {"FOU", 70}, {"FIV", 60},
     {"SIX", 50},  {"SEV", 40}, {"EIG", 30}, {"NIN", 20}, {"TEN", 10}};
 
-void save_table(const std::vector<std::pair<std::string, int>> &entries)
+void save_table(const std::vector<std::pair<std::string, int>>& entries)
 {
     std::string names[SCORE_ENTRIES];
     int scores[SCORE_ENTRIES];
@@ -96,7 +96,7 @@ class HiScores : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char *path : {SCORES_PATH, KEY_PATH})
+        for (const char* path : {SCORES_PATH, KEY_PATH})
             std::remove(path);
         ASSERT_EQ(app.start(), 0);
         // The screen's pictures and sound, replaced by plain ones whose pixels the checks know.
@@ -110,7 +110,7 @@ protected:
 
     void TearDown() override { app.stop(); }
 
-    hi_scores *shown() const { return dynamic_cast<hi_scores *>(currentState); }
+    hi_scores* shown() const { return dynamic_cast<hi_scores*>(currentState); }
 
     void visit(int points)
     {
@@ -167,14 +167,14 @@ protected:
 // The default table, and a table of ten names to see where a result settles.
 struct insertion_case
 {
-    const char *name;
+    const char* name;
     bool named_table;
     int points;
     int new_rank; // -1: no name entry
     std::string file_after;
 };
 
-void PrintTo(const insertion_case &c, std::ostream *out)
+void PrintTo(const insertion_case& c, std::ostream* out)
 {
     *out << c.name;
 }
@@ -185,7 +185,7 @@ class Insertion : public HiScores, public ::testing::WithParamInterface<insertio
 
 TEST_P(Insertion, PlacesTheResultBelowEveryEqualOrBetterEntry)
 {
-    const insertion_case &c = GetParam();
+    const insertion_case& c = GetParam();
     if (c.named_table)
         save_table(NAMED);
     const std::string file_before = read_file(SCORES_PATH);
@@ -241,19 +241,19 @@ INSTANTIATE_TEST_SUITE_P(
                                               {"SEV", 40},
                                               {"EIG", 30},
                                               {"NIN", 20}})}),
-    [](const ::testing::TestParamInfo<insertion_case> &info) {
+    [](const ::testing::TestParamInfo<insertion_case>& info) {
         return std::string(info.param.name);
     });
 
 // Arrow clicks and the name they leave, read from the row of this visit's table.
 struct name_case
 {
-    const char *name;
+    const char* name;
     std::vector<int> buttons;
     std::string entered;
 };
 
-void PrintTo(const name_case &c, std::ostream *out)
+void PrintTo(const name_case& c, std::ostream* out)
 {
     *out << c.name;
 }
@@ -264,7 +264,7 @@ class NameEntry : public HiScores, public ::testing::WithParamInterface<name_cas
 
 TEST_P(NameEntry, ArrowsStepThroughTheAlphabetWithWrapAround)
 {
-    const name_case &c = GetParam();
+    const name_case& c = GetParam();
     visit(500);
     for (int button : c.buttons)
         press(button);
@@ -291,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
                       name_case{"each_position_its_own", {3, 4, 4, 2, 2, 2}, "BCY"},
                       name_case{"space_b_space", {0, 4, 2}, " B "},
                       name_case{"forward_all_the_way_round", std::vector<int>(27, 5), "AAA"}),
-    [](const ::testing::TestParamInfo<name_case> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<name_case>& info) { return std::string(info.param.name); });
 
 TEST_F(HiScores, KeyActsAsAClickAtThePointer)
 {
@@ -461,7 +461,7 @@ TEST_F(HiScores, NextVisitAfterAnEntryShowsThePlainTable)
     EXPECT_FALSE(shown()->entering_name());
     EXPECT_EQ(shown()->blinking_row(), -1);
     EXPECT_FALSE(panel_drawn());
-    for (const auto &missing : missing_rows(10))
+    for (const auto& missing : missing_rows(10))
         EXPECT_TRUE(missing.empty());
 }
 
@@ -485,7 +485,7 @@ TEST_F(HiScores, VisitLogsOnlyTheScoreFileLines)
     EXPECT_EQ(again.since(), LOADING);
 }
 
-class MissingMedia : public HiScores, public ::testing::WithParamInterface<const char *>
+class MissingMedia : public HiScores, public ::testing::WithParamInterface<const char*>
 {
 };
 

@@ -16,13 +16,13 @@ namespace {
 
 struct crc_case
 {
-    const char *name;
+    const char* name;
     std::string bytes;
     uint32_t crc;
     uint32_t size;
 };
 
-void PrintTo(const crc_case &c, std::ostream *os)
+void PrintTo(const crc_case& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -48,11 +48,11 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCrc,
                                            crc_case{"line_endings", "a\r\nb", 0xF35534D7u, 4},
                                            crc_case{"zero_byte", std::string(1, '\0'), 0xD202EF8Du,
                                                     1}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FileCrcUnreadable, MissingFileAndDirectoryGiveZeroAndZero)
 {
-    for (const char *path : {"no_such_file.bin", "."}) {
+    for (const char* path : {"no_such_file.bin", "."}) {
         uint32_t size = 12345;
         EXPECT_EQ(file_crc32(path, &size), 0u) << path;
         EXPECT_EQ(size, 0u) << path;
@@ -64,14 +64,13 @@ TEST(FileCrcLarge, SpanningManyChunksMatchesWholeBufferChecksum)
 {
     std::string bytes(200001, '\0');
     uint32_t x = 12345;
-    for (char &c : bytes) {
+    for (char& c : bytes) {
         x = x * 1103515245u + 12345u;
         c = static_cast<char>(x >> 24);
     }
     write_file("large.bin", bytes);
-    const uLong expected =
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.data()),
-              static_cast<uInt>(bytes.size()));
+    const uLong expected = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()),
+                                 static_cast<uInt>(bytes.size()));
     uint32_t size = 0;
     EXPECT_EQ(file_crc32("large.bin", &size), static_cast<uint32_t>(expected));
     EXPECT_EQ(size, 200001u);
@@ -91,18 +90,18 @@ enum class change_kind
 struct change
 {
     change_kind kind;
-    const char *path;
+    const char* path;
 };
 
 struct asset_case
 {
-    const char *name;
+    const char* name;
     std::vector<change> changes;
     bool fails;
     int reported; // failed_entry afterwards (-1: untouched)
 };
 
-void PrintTo(const asset_case &c, std::ostream *os)
+void PrintTo(const asset_case& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -112,7 +111,7 @@ void PrintTo(const asset_case &c, std::ostream *os)
 class AssetCheck : public ::testing::TestWithParam<asset_case>
 {
 protected:
-    void apply(const change &c)
+    void apply(const change& c)
     {
         const std::string path = c.path;
         ASSERT_TRUE(file_exists(path)) << path;
@@ -126,7 +125,7 @@ protected:
             bytes[bytes.size() / 2] ^= 0x01;
             break;
         case change_kind::other_bytes:
-            for (char &b : bytes)
+            for (char& b : bytes)
                 b = static_cast<char>(~b);
             break;
         case change_kind::extra_byte:
@@ -138,7 +137,7 @@ protected:
 
     void TearDown() override
     {
-        for (const auto &[path, bytes] : saved)
+        for (const auto& [path, bytes] : saved)
             write_file(path, bytes);
     }
 
@@ -148,7 +147,7 @@ private:
 
 TEST_P(AssetCheck, ReportsLastFailingEntry)
 {
-    for (const change &c : GetParam().changes)
+    for (const change& c : GetParam().changes)
         ASSERT_NO_FATAL_FAILURE(apply(c));
     int failed_entry = -1;
     EXPECT_EQ(secure_fichiers(&failed_entry), GetParam().fails);
@@ -186,6 +185,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {{change_kind::extra_byte, "./data/lignes.txt"}},
                    true,
                    18}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

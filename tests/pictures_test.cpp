@@ -16,14 +16,14 @@ constexpr uint32_t CYAN = 0x00FFFF;
 class picture
 {
 public:
-    explicit picture(const std::string &name) : surface(IMG_Load(("./data/" + name).c_str())) {}
+    explicit picture(const std::string& name) : surface(IMG_Load(("./data/" + name).c_str())) {}
     ~picture()
     {
         if (surface != nullptr)
             SDL_FreeSurface(surface);
     }
-    picture(const picture &) = delete;
-    picture &operator=(const picture &) = delete;
+    picture(const picture&) = delete;
+    picture& operator=(const picture&) = delete;
 
     bool loaded() const { return surface != nullptr; }
     int w() const { return surface->w; }
@@ -33,21 +33,21 @@ public:
     uint32_t rgb(int x, int y) const
     {
         const int bpp = surface->format->BytesPerPixel;
-        const Uint8 *p = static_cast<const Uint8 *>(surface->pixels) + y * surface->pitch + x * bpp;
+        const Uint8* p = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * bpp;
         Uint32 value = 0;
         switch (bpp) {
         case 1:
             value = *p;
             break;
         case 2:
-            value = *reinterpret_cast<const Uint16 *>(p);
+            value = *reinterpret_cast<const Uint16*>(p);
             break;
         case 3:
             value = SDL_BYTEORDER == SDL_BIG_ENDIAN ? (p[0] << 16 | p[1] << 8 | p[2])
                                                     : (p[0] | p[1] << 8 | p[2] << 16);
             break;
         default:
-            value = *reinterpret_cast<const Uint32 *>(p);
+            value = *reinterpret_cast<const Uint32*>(p);
         }
         Uint8 r, g, b;
         SDL_GetRGB(value, surface->format, &r, &g, &b);
@@ -77,7 +77,7 @@ public:
     }
 
 private:
-    SDL_Surface *surface;
+    SDL_Surface* surface;
 };
 
 } // namespace
@@ -85,7 +85,7 @@ private:
 // A cyan pixel in a full-window picture would be a hole showing the previous frame.
 TEST(Pictures, BackgroundsCoverTheWindowWithoutTransparentPixels)
 {
-    for (const char *name :
+    for (const char* name :
          {"intro_bg.png", "aide_bg.png", "menu_jouer.png", "menu_aide.png", "menu_scores.png",
           "menu_quitter.png", "grille.png", "hi_scores_bg.png"}) {
         SCOPED_TRACE(name);
@@ -100,7 +100,7 @@ TEST(Pictures, BackgroundsCoverTheWindowWithoutTransparentPixels)
 // Each menu picture shows its own item brighter than the three others.
 TEST(Pictures, EachMenuPictureHighlightsItsOwnItem)
 {
-    const char *names[4] = {"menu_jouer.png", "menu_aide.png", "menu_scores.png",
+    const char* names[4] = {"menu_jouer.png", "menu_aide.png", "menu_scores.png",
                             "menu_quitter.png"};
     const int item_top[4] = {69, 202, 335, 468};
     for (int lit = 0; lit < 4; ++lit) {
@@ -199,7 +199,7 @@ TEST(Pictures, NamePanelCoversItsButtonsAndLetters)
     const SDL_Rect buttons[7] = {{304, 260, 38, 28}, {375, 260, 38, 28}, {450, 260, 38, 28},
                                  {304, 366, 38, 28}, {375, 366, 38, 28}, {450, 366, 38, 28},
                                  {360, 410, 70, 85}};
-    for (const SDL_Rect &b : buttons) {
+    for (const SDL_Rect& b : buttons) {
         ASSERT_LE(b.x + b.w - ox, p.w() - 1);
         ASSERT_LE(b.y + b.h - oy, p.h() - 1);
         EXPECT_EQ(p.cyan_count(b.x - ox, b.y - oy, b.x + b.w - ox, b.y + b.h - oy), 0)

@@ -28,9 +28,9 @@ const std::string SAVE_FAILED =
     "Echec de la sauvegarde des hi_scores, anciens fichiers conserv\xe9s\n";
 
 // The key of some bytes, worked out here with zlib rather than through the file helper.
-std::string key_for(const std::string &bytes)
+std::string key_for(const std::string& bytes)
 {
-    const uLong crc = crc32(0L, reinterpret_cast<const Bytef *>(bytes.data()), bytes.size());
+    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
     return std::to_string(crc) + " " + std::to_string(bytes.size());
 }
 
@@ -52,7 +52,7 @@ struct table
         t.scores[0] = 120;
         return t;
     }
-    static table of(const std::vector<std::pair<std::string, int>> &entries)
+    static table of(const std::vector<std::pair<std::string, int>>& entries)
     {
         table t;
         for (size_t i = 0; i < entries.size(); ++i) {
@@ -61,7 +61,7 @@ struct table
         }
         return t;
     }
-    bool operator==(const table &other) const
+    bool operator==(const table& other) const
     {
         for (int i = 0; i < SCORE_ENTRIES; ++i)
             if (names[i] != other.names[i] || scores[i] != other.scores[i])
@@ -70,7 +70,7 @@ struct table
     }
 };
 
-std::ostream &operator<<(std::ostream &out, const table &t)
+std::ostream& operator<<(std::ostream& out, const table& t)
 {
     for (int i = 0; i < SCORE_ENTRIES; ++i)
         out << '[' << t.names[i] << ' ' << t.scores[i] << ']';
@@ -85,7 +85,7 @@ table loaded()
     return t;
 }
 
-bool save(const table &t)
+bool save(const table& t)
 {
     return save_scores(t.names, t.scores);
 }
@@ -96,7 +96,7 @@ protected:
     void SetUp() override
     {
         score_save_hook = nullptr;
-        for (const char *path : {SCORES_PATH, KEY_PATH, SCORES_NEW_PATH, KEY_NEW_PATH})
+        for (const char* path : {SCORES_PATH, KEY_PATH, SCORES_NEW_PATH, KEY_NEW_PATH})
             std::remove(path);
     }
     void TearDown() override { SetUp(); }
@@ -129,9 +129,9 @@ TEST_F(ScoreFile, SaveWritesNamesAndScoresWithoutSeparatorsAndTheKey)
 // One load from the given files (absent when null).
 struct load_case
 {
-    const char *name;
-    const char *scores_file;
-    const char *key_file;
+    const char* name;
+    const char* scores_file;
+    const char* key_file;
     std::string expected_log;
     table expected;
     bool rewrites_default; // both files end as the default pair
@@ -146,7 +146,7 @@ const std::string FOURTH_NOT_A_NUMBER =
     "BOB 500ANN 400CID 300DAN xyzEVE 100 FAY 90 GUS 80 HAL 70 IDA 60 JOE 50";
 const std::string FOURTH_NOT_A_NUMBER_KEY = key_for(FOURTH_NOT_A_NUMBER);
 
-void PrintTo(const load_case &c, std::ostream *out)
+void PrintTo(const load_case& c, std::ostream* out)
 {
     *out << c.name;
 }
@@ -157,7 +157,7 @@ class LoadFlows : public ScoreFile, public ::testing::WithParamInterface<load_ca
 
 TEST_P(LoadFlows, LogsAndTable)
 {
-    const load_case &c = GetParam();
+    const load_case& c = GetParam();
     if (c.scores_file != nullptr)
         write_file(SCORES_PATH, c.scores_file);
     if (c.key_file != nullptr)
@@ -195,17 +195,17 @@ INSTANTIATE_TEST_SUITE_P(
         load_case{"fourth_score_not_a_number", FOURTH_NOT_A_NUMBER.c_str(),
                   FOURTH_NOT_A_NUMBER_KEY.c_str(), LOADING,
                   table::of({{"BOB", 500}, {"ANN", 400}, {"CID", 300}, {"DAN", 70}}), false}),
-    [](const ::testing::TestParamInfo<load_case> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<load_case>& info) { return std::string(info.param.name); });
 
 // Tables saved and loaded back.
 struct round_trip_case
 {
-    const char *name;
+    const char* name;
     table saved;
-    const char *file; // the exact bytes expected on disk, when given
+    const char* file; // the exact bytes expected on disk, when given
 };
 
-void PrintTo(const round_trip_case &c, std::ostream *out)
+void PrintTo(const round_trip_case& c, std::ostream* out)
 {
     *out << c.name;
 }
@@ -216,7 +216,7 @@ class RoundTrip : public ScoreFile, public ::testing::WithParamInterface<round_t
 
 TEST_P(RoundTrip, LoadsBackTheSavedTable)
 {
-    const round_trip_case &c = GetParam();
+    const round_trip_case& c = GetParam();
     ASSERT_TRUE(save(c.saved));
     if (c.file != nullptr) {
         EXPECT_EQ(read_file(SCORES_PATH), c.file);
@@ -250,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
                         nullptr},
         round_trip_case{"wide_scores", table::of({{"BIG", 2147483647}, {"NEG", -2147483647 - 1}}),
                         nullptr}),
-    [](const ::testing::TestParamInfo<round_trip_case> &info) {
+    [](const ::testing::TestParamInfo<round_trip_case>& info) {
         return std::string(info.param.name);
     });
 
@@ -272,7 +272,7 @@ struct kill_case
     std::string expected_log;
 };
 
-void PrintTo(const kill_case &c, std::ostream *out)
+void PrintTo(const kill_case& c, std::ostream* out)
 {
     *out << "kill after step " << c.step;
 }
@@ -283,7 +283,7 @@ class KilledSave : public ScoreFile, public ::testing::WithParamInterface<kill_c
 
 TEST_P(KilledSave, NeverLoadsAsDefaults)
 {
-    const kill_case &c = GetParam();
+    const kill_case& c = GetParam();
     const table old_table = table::of({{"OLD", 777}, {"ONE", 555}});
     const table new_table = table::of({{"NEW", 999}, {"OLD", 777}, {"ONE", 555}});
     ASSERT_TRUE(save(old_table));
@@ -318,7 +318,7 @@ INSTANTIATE_TEST_SUITE_P(ScoreFile, KilledSave,
                                            kill_case{SAVE_KEY_TEMP_WRITTEN, false, LOADING},
                                            kill_case{SAVE_SCORES_RENAMED, true, RESUMED + LOADING},
                                            kill_case{SAVE_KEY_RENAMED, true, LOADING}),
-                         [](const ::testing::TestParamInfo<kill_case> &info) {
+                         [](const ::testing::TestParamInfo<kill_case>& info) {
                              return "step_" + std::to_string(info.param.step);
                          });
 
@@ -333,7 +333,7 @@ TEST_F(ScoreFile, PartialNewFilesBesideTheOldPairAreIgnoredAndRemoved)
         {new_file, key_for(new_file).substr(0, 4)},
         {new_file, key_for(new_file)},
     };
-    for (const auto &left : leftovers) {
+    for (const auto& left : leftovers) {
         ASSERT_TRUE(save(old_table));
         write_file(SCORES_NEW_PATH, left[0]);
         write_file(KEY_NEW_PATH, left[1]);
@@ -366,12 +366,12 @@ enum class obstacle
 
 struct failed_save_case
 {
-    const char *name;
-    const char *blocked_path;
+    const char* name;
+    const char* blocked_path;
     obstacle what;
 };
 
-void PrintTo(const failed_save_case &c, std::ostream *out)
+void PrintTo(const failed_save_case& c, std::ostream* out)
 {
     *out << c.name;
 }
@@ -382,7 +382,7 @@ class FailedSave : public ScoreFile, public ::testing::WithParamInterface<failed
 
 TEST_P(FailedSave, KeepsThePreviousPairAndLogs)
 {
-    const failed_save_case &c = GetParam();
+    const failed_save_case& c = GetParam();
     const table old_table = table::of({{"OLD", 777}});
     ASSERT_TRUE(save(old_table));
     const std::string old_scores = read_file(SCORES_PATH);
@@ -409,7 +409,7 @@ INSTANTIATE_TEST_SUITE_P(
                       failed_save_case{"key_disk_full", KEY_NEW_PATH, obstacle::full_disk},
                       failed_save_case{"score_file_blocked", SCORES_NEW_PATH, obstacle::directory},
                       failed_save_case{"key_blocked", KEY_NEW_PATH, obstacle::directory}),
-    [](const ::testing::TestParamInfo<failed_save_case> &info) {
+    [](const ::testing::TestParamInfo<failed_save_case>& info) {
         return std::string(info.param.name);
     });
 

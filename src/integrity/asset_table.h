@@ -5,7 +5,7 @@
 
 struct asset_entry
 {
-    const char *path;
+    const char* path;
     bool check_crc; // false: only the size is compared
     uint32_t crc;
     uint32_t size;

@@ -16,10 +16,10 @@ constexpr size_t CHUNK_SIZE = 64 * 1024;
 // the result XORed with 0xFFFFFFFF; "123456789" gives 0xCBF43926. zlib's crc32() is exactly
 // that and carries the register between calls, so the file is fed to it chunk by chunk and
 // never has to be held in memory whole.
-uint32_t file_crc32(const char *path, uint32_t *size)
+uint32_t file_crc32(const char* path, uint32_t* size)
 {
     *size = 0;
-    FILE *file = std::fopen(path, "rb");
+    FILE* file = std::fopen(path, "rb");
     if (file == nullptr)
         return 0;
     std::vector<unsigned char> buffer(CHUNK_SIZE);

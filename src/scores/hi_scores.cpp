@@ -31,11 +31,11 @@ hi_scores::hi_scores()
 
     default_scores(names, scores);
 
-    for (SDL_Surface *&image : letter_images)
+    for (SDL_Surface*& image : letter_images)
         image = nullptr;
-    for (SDL_Surface *&image : line_images)
+    for (SDL_Surface*& image : line_images)
         image = nullptr;
-    for (char *line : line_texts)
+    for (char* line : line_texts)
         line[0] = '\0';
     frame_count = 0;
 
@@ -73,10 +73,10 @@ hi_scores::hi_scores()
 hi_scores::~hi_scores()
 {
     SDL_FreeSurface(background);
-    for (SDL_Surface *image : line_images)
+    for (SDL_Surface* image : line_images)
         SDL_FreeSurface(image);
     SDL_FreeSurface(name_panel);
-    for (SDL_Surface *image : letter_images)
+    for (SDL_Surface* image : letter_images)
         SDL_FreeSurface(image);
     if (hi_score_sound != nullptr)
         Mix_FreeChunk(hi_score_sound);
@@ -177,7 +177,7 @@ void hi_scores::build_score_lines()
         line_images[i] = render_text(line_texts[i]);
 }
 
-void hi_scores::format_score_line(int points, std::string name, char *line)
+void hi_scores::format_score_line(int points, std::string name, char* line)
 {
     std::snprintf(line, LINE_TEXT_SIZE, "%.4s    %d", name.c_str(), points);
 }

@@ -21,12 +21,12 @@ public:
     void render() override;
 
     // Row text: the name's first four characters at most, four spaces, the score in decimal.
-    static void format_score_line(int points, std::string name, char *line);
+    static void format_score_line(int points, std::string name, char* line);
 
     // What the screen shows, for tests and tools.
     bool entering_name() const { return entry_active; }
     int blinking_row() const { return new_rank; }
-    const char *line_text(int row) const { return line_texts[row]; }
+    const char* line_text(int row) const { return line_texts[row]; }
 
 private:
     void load_scores();
@@ -35,11 +35,11 @@ private:
     void name_entry_click();
     void build_score_lines();
 
-    SDL_Surface *background;
-    SDL_Surface *line_images[SCORE_ENTRIES];
-    SDL_Surface *name_panel;
-    SDL_Surface *letter_images[3];
-    Mix_Chunk *hi_score_sound;
+    SDL_Surface* background;
+    SDL_Surface* line_images[SCORE_ENTRIES];
+    SDL_Surface* name_panel;
+    SDL_Surface* letter_images[3];
+    Mix_Chunk* hi_score_sound;
     int scores[SCORE_ENTRIES];
     std::string names[SCORE_ENTRIES];
     std::string letters[3];

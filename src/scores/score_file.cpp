@@ -12,30 +12,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-const char *const SCORES_PATH = "./data/scores.txt";
-const char *const KEY_PATH = "./data/scores.cle";
-const char *const SCORES_NEW_PATH = "./data/scores.txt.new";
-const char *const KEY_NEW_PATH = "./data/scores.cle.new";
+const char* const SCORES_PATH = "./data/scores.txt";
+const char* const KEY_PATH = "./data/scores.cle";
+const char* const SCORES_NEW_PATH = "./data/scores.txt.new";
+const char* const KEY_NEW_PATH = "./data/scores.cle.new";
 
 void (*score_save_hook)(int step) = nullptr;
 
 namespace {
 
-const char *const DATA_DIR = "./data";
+const char* const DATA_DIR = "./data";
 
 struct check_key
 {
     uint32_t crc = 0;
     uint32_t length = 0;
 
-    bool operator==(const check_key &other) const
+    bool operator==(const check_key& other) const
     {
         return crc == other.crc && length == other.length;
     }
-    bool operator!=(const check_key &other) const { return !(*this == other); }
+    bool operator!=(const check_key& other) const { return !(*this == other); }
 };
 
-check_key key_of(const char *path)
+check_key key_of(const char* path)
 {
     check_key key;
     key.crc = file_crc32(path, &key.length);
@@ -44,7 +44,7 @@ check_key key_of(const char *path)
 
 // The two numbers of a key file, separated by any whitespace. A missing file or a number that
 // cannot be read leaves the value at 0; true only when both were read.
-bool read_key(const char *path, check_key &key)
+bool read_key(const char* path, check_key& key)
 {
     std::ifstream in(path);
     if (!in)
@@ -59,13 +59,13 @@ bool read_key(const char *path, check_key &key)
     return true;
 }
 
-std::string key_text(const check_key &key)
+std::string key_text(const check_key& key)
 {
     return std::to_string(key.crc) + " " + std::to_string(key.length);
 }
 
 // Creates or truncates the file, writes the bytes, syncs them to disk and closes it.
-bool write_synced(const char *path, const std::string &bytes)
+bool write_synced(const char* path, const std::string& bytes)
 {
     const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0)
@@ -89,7 +89,7 @@ bool write_synced(const char *path, const std::string &bytes)
 }
 
 // Renames within data/ and makes the new directory entry durable.
-bool replace_file(const char *from, const char *to)
+bool replace_file(const char* from, const char* to)
 {
     if (std::rename(from, to) != 0)
         return false;
@@ -109,7 +109,7 @@ void reached(int step)
 
 std::string encode_name(std::string name)
 {
-    for (char &c : name)
+    for (char& c : name)
         if (c == ' ')
             c = '_';
     return name;
@@ -117,7 +117,7 @@ std::string encode_name(std::string name)
 
 std::string decode_name(std::string name)
 {
-    for (char &c : name)
+    for (char& c : name)
         if (c == '_')
             c = ' ';
     return name;
@@ -126,7 +126,7 @@ std::string decode_name(std::string name)
 // Ten times: a name token (up to the next whitespace), then a signed decimal that ends at the
 // first non-digit, which may be the first letter of the next name. The first read that fails
 // stores nothing and ends the reading, so the remaining entries keep what they held.
-void read_entries(std::istream &in, std::string (&names)[SCORE_ENTRIES],
+void read_entries(std::istream& in, std::string (&names)[SCORE_ENTRIES],
                   int (&scores)[SCORE_ENTRIES])
 {
     for (int i = 0; i < SCORE_ENTRIES; ++i) {

@@ -5,10 +5,10 @@
 
 constexpr int SCORE_ENTRIES = 10;
 
-extern const char *const SCORES_PATH;     // "./data/scores.txt"
-extern const char *const KEY_PATH;        // "./data/scores.cle"
-extern const char *const SCORES_NEW_PATH; // "./data/scores.txt.new", the score file being saved
-extern const char *const KEY_NEW_PATH;    // "./data/scores.cle.new", the key being saved
+extern const char* const SCORES_PATH;     // "./data/scores.txt"
+extern const char* const KEY_PATH;        // "./data/scores.cle"
+extern const char* const SCORES_NEW_PATH; // "./data/scores.txt.new", the score file being saved
+extern const char* const KEY_NEW_PATH;    // "./data/scores.cle.new", the key being saved
 
 // The table of a fresh install: ten "AAA" with 100, 90, ..., 10.
 void default_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES]);
