@@ -18,10 +18,12 @@ trap cleanup EXIT
 cp -r "$source_dir/data" "$work/data"
 rm -f "$work/data/scores.txt" "$work/data/scores.cle"
 
+# -noreset: without it the server resets when its last client leaves, and the game's second
+# connection (SDL opens the display twice) can land in that reset and fail.
 display=""
 for n in $(seq 90 130); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   if [ -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
