@@ -12,4 +12,5 @@ cmake --build build -j"$(nproc)"
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBRIMZO_SANITIZE=ON -DBRIMZO_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j"$(nproc)"
-(cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
+(cd build-sanitize && LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
+  ctest --output-on-failure -j"$(nproc)")
