@@ -11,7 +11,6 @@
 
 namespace {
 
-
 std::vector<uint32_t> tirages(alea_mt& a, int n)
 {
     std::vector<uint32_t> v;

@@ -20,8 +20,8 @@ public:
     void calcul_chemins(const pion mailles[NB_MAILLES], int maille_selection)
     {
         const int N = NB_MAILLES;
-        int *A = new int[N * N];
-        int *D = new int[N * N];
+        int* A = new int[N * N];
+        int* D = new int[N * N];
         for (int i = 0; i < N; ++i)
             for (int j = 0; j < N; ++j) {
                 A[i * N + j] = 0;
