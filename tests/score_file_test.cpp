@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -425,6 +426,42 @@ TEST_F(ScoreFile, FailedCreationOfTheDefaultFileIsLogged)
     EXPECT_FALSE(file_exists(SCORES_PATH));
     std::remove(inside.c_str());
     rmdir(SCORES_NEW_PATH);
+}
+
+} // namespace
+
+namespace {
+
+// Any bytes with a matching key load without harm: the file is read, not rewritten, and every
+// entry is either its default or a name without whitespace read from the file.
+TEST_F(ScoreFile, AnyBytesWithAMatchingKeyLoadSoftly)
+{
+    const std::string pieces[] = {"A",           "ZED",    "_",
+                                  " ",           "\t",     "\r\n",
+                                  "\n",          "-",      "+",
+                                  "0",           "7",      "2147483647",
+                                  "99999999999", "\xe9",   std::string(1, '\0'),
+                                  "\xff",        "AAA 10", "x"};
+    std::mt19937 gen(20261210);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        const int count = static_cast<int>(gen() % 40);
+        for (int i = 0; i < count; ++i)
+            bytes += pieces[gen() % (sizeof pieces / sizeof pieces[0])];
+        write_file(SCORES_PATH, bytes);
+        write_file(KEY_PATH, key_for(bytes));
+        LogMark mark;
+        const table t = loaded();
+        ASSERT_EQ(mark.since(), LOADING) << round;
+        ASSERT_EQ(read_file(SCORES_PATH), bytes) << round;
+        const table defaults;
+        for (int i = 0; i < SCORE_ENTRIES; ++i) {
+            if (t.names[i] == defaults.names[i])
+                continue;
+            ASSERT_FALSE(t.names[i].empty()) << round;
+            ASSERT_EQ(t.names[i].find_first_of("\t\n\v\f\r"), std::string::npos) << round;
+        }
+    }
 }
 
 } // namespace
