@@ -292,3 +292,44 @@ TEST_F(GameScreen, FullBoardEndsTheGameAndLeadsToTheScoresOnlyAfter30Frames)
 }
 
 } // namespace
+
+namespace {
+
+// Files that go missing after the start-up check: the screen says so once and plays on.
+TEST(GameScreenFiles, MissingFilesAreLoggedAndTheGameGoesOn)
+{
+    const struct
+    {
+        const char* remove;
+        std::string log;
+        bool over_at_once;
+    } cases[] = {
+        {"data/pions.png",
+         "construction classe jeu...\nJEU: ERREUR LORS DU CHARGEMENT DES FICHIERS\n", false},
+        {"data/game_over.wav",
+         "construction classe jeu...\nJEU: ERREUR LORS DU CHARGEMENT DES FICHIERS\n", false},
+        {"data/grille_mailles.txt",
+         "construction classe jeu...\nERREUR OUVERTURE FICHIER grille_mailles.txt\n", true},
+    };
+    app_harness app;
+    ASSERT_EQ(app.start(), 0);
+    for (const auto& c : cases) {
+        const std::string saved = read_file(c.remove);
+        std::remove(c.remove);
+        LogMark mark;
+        app.go_to(STATE_JEU); // builds the screen and runs its first logic
+        EXPECT_EQ(mark.since(), c.log) << c.remove;
+        plateau& rules = static_cast<jeu*>(currentState)->regles();
+        EXPECT_EQ(rules.game_over, c.over_at_once) << c.remove;
+        if (c.over_at_once) {
+            // No neighbours known: the cells keep their built-in full board of colour 5.
+            for (int cell = 0; cell < 126; ++cell)
+                EXPECT_NE(rules.mailles[cell].couleur, -1);
+        }
+        app.frames(40);
+        write_file(c.remove, saved);
+    }
+    app.stop();
+}
+
+} // namespace
