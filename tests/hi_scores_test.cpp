@@ -204,20 +204,22 @@ TEST_P(Insertion, PlacesTheResultBelowEveryEqualOrBetterEntry)
     EXPECT_EQ(read_file(SCORES_PATH), c.file_after.empty() ? file_before : c.file_after);
 }
 
+// The default table after an 11-point game: the new entry is tenth, AAA 10 is gone.
+const std::string ELEVEN_IS_TENTH_FILE = file_of({{"AAA", 100},
+                                                  {"AAA", 90},
+                                                  {"AAA", 80},
+                                                  {"AAA", 70},
+                                                  {"AAA", 60},
+                                                  {"AAA", 50},
+                                                  {"AAA", 40},
+                                                  {"AAA", 30},
+                                                  {"AAA", 20},
+                                                  {"AAA", 11}});
+
 INSTANTIATE_TEST_SUITE_P(
     HiScores, Insertion,
     ::testing::Values(insertion_case{"ten_is_not_enough", false, 10, -1, DEFAULT_FILE},
-                      insertion_case{"eleven_is_tenth", false, 11, 9,
-                                     file_of({{"AAA", 100},
-                                              {"AAA", 90},
-                                              {"AAA", 80},
-                                              {"AAA", 70},
-                                              {"AAA", 60},
-                                              {"AAA", 50},
-                                              {"AAA", 40},
-                                              {"AAA", 30},
-                                              {"AAA", 20},
-                                              {"AAA", 11}})},
+                      insertion_case{"eleven_is_tenth", false, 11, 9, ELEVEN_IS_TENTH_FILE},
                       insertion_case{"tie_goes_below", true, 50, 6,
                                      file_of({{"ONE", 100},
                                               {"TWO", 90},
@@ -351,16 +353,7 @@ TEST_F(HiScores, TwoClicksInOneFrameFirstOnOk)
     app.click();
     app.frame();
     EXPECT_EQ(stateID, STATE_MENU);
-    EXPECT_EQ(read_file(SCORES_PATH), file_of({{"AAA", 100},
-                                               {"AAA", 90},
-                                               {"AAA", 80},
-                                               {"AAA", 70},
-                                               {"AAA", 60},
-                                               {"AAA", 50},
-                                               {"AAA", 40},
-                                               {"AAA", 30},
-                                               {"AAA", 20},
-                                               {"AAA", 11}}));
+    EXPECT_EQ(read_file(SCORES_PATH), ELEVEN_IS_TENTH_FILE);
     EXPECT_EQ(score, 0);
 }
 

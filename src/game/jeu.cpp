@@ -74,8 +74,7 @@ void jeu::handle_events()
                 leave_for_scores();
             break;
         case SDL_MOUSEMOTION:
-            mouse_x = event.motion.x;
-            mouse_y = event.motion.y;
+            follow_motion();
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (board.saisie_active)

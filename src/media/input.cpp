@@ -5,6 +5,12 @@ SDL_Event event;
 int mouse_x = 0;
 int mouse_y = 0;
 
+void follow_motion()
+{
+    mouse_x = event.motion.x;
+    mouse_y = event.motion.y;
+}
+
 void Init_Mouse_key(SDL_Surface* surface)
 {
     SDL_ShowCursor(SDL_DISABLE);

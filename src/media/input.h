@@ -12,6 +12,9 @@ constexpr int KEY_RETURN = SDLK_RETURN; // 13
 constexpr int KEY_UP = SDLK_UP;         // 273
 constexpr int KEY_DOWN = SDLK_DOWN;     // 274
 
+// Copies the position of the motion event just polled into mouse_x, mouse_y.
+void follow_motion();
+
 // Hides the system pointer and puts the shared position at the centre of the surface.
 void Init_Mouse_key(SDL_Surface* surface);
 

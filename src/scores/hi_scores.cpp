@@ -119,8 +119,7 @@ void hi_scores::handle_events()
                 set_next_state(STATE_MENU);
             break;
         case SDL_MOUSEMOTION:
-            mouse_x = event.motion.x;
-            mouse_y = event.motion.y;
+            follow_motion();
             break;
         default:
             break;

@@ -66,8 +66,7 @@ void menu::handle_events()
             }
             break;
         case SDL_MOUSEMOTION:
-            mouse_x = event.motion.x;
-            mouse_y = event.motion.y;
+            follow_motion();
             for (int item = 1; item <= 4; ++item) {
                 if (check_in_rect(mouse_x, mouse_y, items[item - 1]) && selection != item) {
                     selection = item;

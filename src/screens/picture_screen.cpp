@@ -16,8 +16,7 @@ void picture_screen_events(int next)
             set_next_state(next);
             break;
         case SDL_MOUSEMOTION:
-            mouse_x = event.motion.x;
-            mouse_y = event.motion.y;
+            follow_motion();
             break;
         case SDL_QUIT:
             set_next_state(STATE_EXIT);
