@@ -197,25 +197,30 @@ TEST(NeighbourFileReader, MissingFileLeavesAFullBoardAndEndsTheGame)
     EXPECT_EQ(p.compteur_game_over, 1);
 }
 
-// Numbers outside the board would index past the cells: such records are left out and logged,
-// the rest of the file still counts.
-TEST(NeighbourFileReader, RecordsWithNumbersOffTheBoardAreLeftOut)
+// Numbers outside the board would index past the cells: each one is dropped alone and its cell
+// logged; the cell keeps its other neighbours and the rest of the file still counts.
+TEST(NeighbourFileReader, NeighboursOffTheBoardAreDroppedAlone)
 {
-    std::string texte = read_file("./data/grille_mailles.txt");
-    std::istringstream in(texte);
+    std::istringstream in(read_file("./data/grille_mailles.txt"));
     std::string out;
+    // cell -> the entry changed and the text written there
+    const std::map<int, std::pair<int, std::string>> changes = {
+        {3, {2, "126"}},   {7, {6, "-5"}},           {10, {1, "2000000000"}},
+        {20, {3, "-2"}},   {30, {4, "99999999999"}}, {40, {5, "-99999999999"}},
+        {125, {6, "500"}},
+    };
+    std::map<int, int> dropped; // cell -> neighbour entry that became -1
     for (int i = 0; i < NB_MAILLES; ++i) {
-        int v[7];
-        for (int& n : v)
+        std::string v[7];
+        for (std::string& n : v)
             in >> n;
-        if (i == 3)
-            v[2] = 126;
-        if (i == 7)
-            v[6] = -5;
-        if (i == 10)
-            v[1] = 2000000000;
-        for (int n : v)
-            out += std::to_string(n) + " ";
+        const auto change = changes.find(i);
+        if (change != changes.end()) {
+            v[change->second.first] = change->second.second;
+            dropped[i] = change->second.first - 1;
+        }
+        for (const std::string& n : v)
+            out += n + " ";
         out += "\n";
     }
     write_file("mauvaise.txt", out);
@@ -223,24 +228,27 @@ TEST(NeighbourFileReader, RecordsWithNumbersOffTheBoardAreLeftOut)
     LogMark mark;
     pion lus[NB_MAILLES], attendus[NB_MAILLES];
     ASSERT_TRUE(lire_fichier_mailles("mauvaise.txt", lus));
-    EXPECT_EQ(mark.since(), "grille_mailles.txt: voisin hors du plateau, maille laiss\xe9"
-                            "e sans voisins: 3\n"
-                            "grille_mailles.txt: voisin hors du plateau, maille laiss\xe9"
-                            "e sans voisins: 7\n"
-                            "grille_mailles.txt: voisin hors du plateau, maille laiss\xe9"
-                            "e sans voisins: 10\n");
+    std::string log;
+    for (const auto& [cell, entry] : dropped)
+        log += "grille_mailles.txt: voisin hors du plateau ignor\xe9, maille: " +
+               std::to_string(cell) + "\n";
+    EXPECT_EQ(mark.since(), log);
     ASSERT_TRUE(lire_fichier_mailles("./data/grille_mailles.txt", attendus));
     for (int i = 0; i < NB_MAILLES; ++i) {
-        if (i == 3 || i == 7 || i == 10)
-            EXPECT_EQ(voisins_lus(lus[i]), std::vector<int>{}) << "cell " << i;
-        else
-            EXPECT_EQ(voisins_lus(lus[i]), voisins_lus(attendus[i])) << "cell " << i;
+        for (int k = 0; k < NB_VOISINS; ++k) {
+            const auto d = dropped.find(i);
+            const int expected = d != dropped.end() && d->second == k ? -1 : attendus[i].voisins[k];
+            EXPECT_EQ(lus[i].voisins[k], expected) << "cell " << i << " entry " << k;
+        }
     }
 }
 
-TEST(NeighbourFileReader, ShortOrGarbledFileKeepsTheRecordsReadBeforeTheFault)
+// A record cut short keeps the neighbours read before the fault; the cells after it have none.
+TEST(NeighbourFileReader, ShortOrGarbledFileKeepsEverythingReadBeforeTheFault)
 {
     const std::string complet = read_file("./data/grille_mailles.txt");
+    pion attendus[NB_MAILLES];
+    ASSERT_TRUE(lire_fichier_mailles("./data/grille_mailles.txt", attendus));
     std::istringstream in(complet);
     std::string cinquante_et_demi;
     for (int i = 0; i < 50 * 7 + 3; ++i) {
@@ -252,26 +260,26 @@ TEST(NeighbourFileReader, ShortOrGarbledFileKeepsTheRecordsReadBeforeTheFault)
     {
         std::string texte;
         int lues;
+        int voisins_du_dernier; // neighbour entries of record `lues` that were read
     };
     const cas cas_[] = {
-        {cinquante_et_demi, 50},
-        {cinquante_et_demi + "abc 1 2 3", 50},
-        {"", 0},
-        {"0 6 12 -1 -1 -1 -1 1 7 x", 1},
+        {cinquante_et_demi, 50, 2},         {cinquante_et_demi + "abc 1 2 3", 50, 2}, {"", 0, 0},
+        {"0 12 6 -1 -1 -1 -1 1 13 x", 1, 1}, {"0 12 6 -1 -1 -1 -1 1", 1, 0},
     };
     for (const cas& c : cas_) {
         write_file("courte.txt", c.texte);
         LogMark mark;
-        pion lus[NB_MAILLES], attendus[NB_MAILLES];
+        pion lus[NB_MAILLES];
         ASSERT_TRUE(lire_fichier_mailles("courte.txt", lus));
         EXPECT_EQ(mark.since(),
                   "grille_mailles.txt incomplet, mailles lues: " + std::to_string(c.lues) + "\n");
-        lire_fichier_mailles("./data/grille_mailles.txt", attendus);
         for (int i = 0; i < NB_MAILLES; ++i) {
             EXPECT_EQ(lus[i].couleur, -1);
-            EXPECT_EQ(voisins_lus(lus[i]),
-                      i < c.lues ? voisins_lus(attendus[i]) : std::vector<int>{})
-                << "cell " << i << " with " << c.lues << " records";
+            for (int k = 0; k < NB_VOISINS; ++k) {
+                const bool lu = i < c.lues || (i == c.lues && k < c.voisins_du_dernier);
+                EXPECT_EQ(lus[i].voisins[k], lu ? attendus[i].voisins[k] : -1)
+                    << "cell " << i << " entry " << k << " with " << c.lues << " records";
+            }
         }
     }
 }

@@ -4,12 +4,25 @@
 #include "app/log.h"
 
 #include <fstream>
+#include <limits>
 
 namespace {
 
 bool est_maille(int n)
 {
     return n >= 0 && n < NB_MAILLES;
+}
+
+// One integer of the neighbour file. A number too large for an int is read whole and given as
+// INT_MAX or INT_MIN, which no cell has; anything else that is not an integer ends the file.
+bool lire_entier(std::istream& in, int& n)
+{
+    if (in >> n)
+        return true;
+    if (in.bad() || (n != std::numeric_limits<int>::max() && n != std::numeric_limits<int>::min()))
+        return false;
+    in.clear();
+    return true;
 }
 
 } // namespace
@@ -31,24 +44,26 @@ bool lire_fichier_mailles(const char* path, pion mailles[NB_MAILLES])
     }
     int lues = 0;
     for (int i = 0; i < NB_MAILLES; ++i) {
-        int ignore = 0, voisins[NB_VOISINS];
-        in >> ignore;
-        for (int& v : voisins)
-            in >> v;
-        if (!in)
+        int ignore = 0;
+        if (!lire_entier(in, ignore))
+            break;
+        bool hors_plateau = false;
+        int k = 0;
+        for (; k < NB_VOISINS; ++k) {
+            int v = 0;
+            if (!lire_entier(in, v))
+                break;
+            if (v == -1 || est_maille(v)) {
+                mailles[i].voisins[k] = v;
+            } else {
+                hors_plateau = true;
+            }
+        }
+        if (hors_plateau)
+            write_log("grille_mailles.txt: voisin hors du plateau ignor\xe9, maille: ", i);
+        if (k < NB_VOISINS)
             break;
         ++lues;
-        bool bon = true;
-        for (int v : voisins)
-            bon = bon && (v == -1 || est_maille(v));
-        if (!bon) {
-            write_log("grille_mailles.txt: voisin hors du plateau, maille laiss\xe9"
-                      "e sans voisins: ",
-                      i);
-            continue;
-        }
-        for (int k = 0; k < NB_VOISINS; ++k)
-            mailles[i].voisins[k] = voisins[k];
     }
     if (lues < NB_MAILLES)
         write_log("grille_mailles.txt incomplet, mailles lues: ", lues);

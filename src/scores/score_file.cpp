@@ -9,8 +9,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 const char* const SCORES_PATH = "./data/scores.txt";
 const char* const KEY_PATH = "./data/scores.cle";
@@ -21,7 +24,39 @@ void (*score_save_hook)(int step) = nullptr;
 
 namespace {
 
-const char* const DATA_DIR = "./data";
+int system_open(const char* path, int flags, mode_t mode)
+{
+    return ::open(path, flags, mode);
+}
+
+int system_access(const char* path, int mode)
+{
+    return faccessat(AT_FDCWD, path, mode, AT_EACCESS);
+}
+
+} // namespace
+
+const score_fs_calls score_fs_system = {system_open,   ::write,  ::fsync,    ::close,
+                                        ::rename,      ::unlink, ::lstat,    ::readlink,
+                                        system_access, ::fchmod, ::ftruncate};
+score_fs_calls score_fs = score_fs_system;
+
+namespace {
+
+const char* const SAVE_FAILED =
+    "Echec de la sauvegarde des hi_scores, anciens fichiers conserv\xe9s";
+const char* const KEY_SAVE_FAILED =
+    "Echec de la sauvegarde de la cl\xe9 des hi_scores, reprise au prochain chargement";
+const char* const READ_ONLY = "Fichiers de hi_scores en lecture seule, laiss\xe9s tels quels";
+const char* const IN_PLACE = "Cr\xe9"
+                             "ation refus\xe9"
+                             "e dans le dossier des hi_scores, \xe9"
+                             "criture sur place";
+const char* const RESUMED = "Reprise d'une sauvegarde interrompue des hi_scores";
+
+// Longest name token read from the score file: a name is shown with four characters at most,
+// and a file of any size must not turn into one string of that size.
+constexpr int NAME_TOKEN_LIMIT = 256;
 
 struct check_key
 {
@@ -42,9 +77,21 @@ check_key key_of(const char* path)
     return key;
 }
 
-// The two numbers of a key file, separated by any whitespace. A missing file or a number that
-// cannot be read leaves the value at 0; true only when both were read.
-bool read_key(const char* path, check_key& key)
+check_key key_of_bytes(const std::string& bytes)
+{
+    check_key key;
+    key.crc = static_cast<uint32_t>(crc32(crc32(0L, Z_NULL, 0),
+                                          reinterpret_cast<const Bytef*>(bytes.data()),
+                                          static_cast<uInt>(bytes.size())));
+    key.length = static_cast<uint32_t>(bytes.size());
+    return key;
+}
+
+// The numbers of a key file, separated by any whitespace. A missing file or a number that
+// cannot be read leaves the value at 0; true only when both were read. A save made in place
+// (see save_in_place) leaves a second pair behind the first while it runs: *second takes it
+// when it is there.
+bool read_key(const char* path, check_key& key, check_key* second = nullptr)
 {
     std::ifstream in(path);
     if (!in)
@@ -56,6 +103,9 @@ bool read_key(const char* path, check_key& key)
     if (!(in >> value))
         return false;
     key.length = value;
+    check_key next;
+    if (second != nullptr && in >> next.crc >> next.length)
+        *second = next;
     return true;
 }
 
@@ -64,39 +114,218 @@ std::string key_text(const check_key& key)
     return std::to_string(key.crc) + " " + std::to_string(key.length);
 }
 
-// Creates or truncates the file, writes the bytes, syncs them to disk and closes it.
-bool write_synced(const char* path, const std::string& bytes)
+std::string read_bytes(const std::string& path)
 {
-    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0)
-        return false;
-    bool ok = true;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// A file the score file's writers are about to replace: the path of the file itself once
+// symbolic links are followed, whether it is there, and its mode.
+struct target
+{
+    std::string path;
+    bool exists = false;
+    mode_t mode = 0;
+
+    std::string temp() const { return path + ".new"; }
+    std::string directory() const
+    {
+        const size_t slash = path.rfind('/');
+        return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    }
+};
+
+// Follows the links from `path` to the file they end at, which may not exist yet (a dangling
+// link names the file to create). A relative link is read from the link's own directory.
+bool resolve(const char* path, target& t)
+{
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (score_fs.lstat(p.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                return false;
+            t = target{p, false, 0};
+            return true;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            t = target{p, true, st.st_mode};
+            return true;
+        }
+        char buffer[4096];
+        const ssize_t n = score_fs.readlink(p.c_str(), buffer, sizeof buffer);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer)
+            return false;
+        std::string to(buffer, static_cast<size_t>(n));
+        if (to[0] != '/') {
+            const size_t slash = p.rfind('/');
+            to = (slash == std::string::npos ? std::string() : p.substr(0, slash + 1)) + to;
+        }
+        p = to;
+    }
+    return false;
+}
+
+enum class permission
+{
+    writable,
+    read_only,
+    unknown // the check itself failed
+};
+
+// A file the player may not write, or one without any write bit (which even the superuser
+// takes as made read-only on purpose), is left alone.
+permission permission_of(const target& t)
+{
+    if (!t.exists)
+        return permission::writable;
+    if ((t.mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return permission::read_only;
+    if (score_fs.access(t.path.c_str(), W_OK) == 0)
+        return permission::writable;
+    return errno == EACCES || errno == EROFS || errno == EPERM ? permission::read_only
+                                                               : permission::unknown;
+}
+
+bool write_all(int fd, const std::string& bytes)
+{
     size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < bytes.size()) {
+        const ssize_t n = score_fs.write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0)
             done += static_cast<size_t>(n);
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
-            ok = false;
+        else if (!(n < 0 && errno == EINTR))
+            return false;
     }
-    if (ok && fsync(fd) != 0)
-        ok = false;
-    if (close(fd) != 0)
-        ok = false;
+    return true;
+}
+
+enum class temp_result
+{
+    written,
+    refused, // the directory does not let this user create a file
+    failed
+};
+
+// Creates target.new (never through a link: a file of that name left by an earlier run is
+// removed first), gives it the mode of the file it is to replace, writes the bytes and syncs
+// them. Nothing is left behind on failure.
+temp_result write_temp(const target& t, const std::string& bytes)
+{
+    const std::string temp = t.temp();
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = score_fs.open(temp.c_str(), flags, 0666);
+    if (fd < 0 && errno == EEXIST && score_fs.unlink(temp.c_str()) == 0)
+        fd = score_fs.open(temp.c_str(), flags, 0666);
+    if (fd < 0)
+        return errno == EACCES || errno == EPERM ? temp_result::refused : temp_result::failed;
+    bool ok = !t.exists || score_fs.fchmod(fd, t.mode & 07777) == 0;
+    ok = ok && write_all(fd, bytes) && score_fs.fsync(fd) == 0;
+    ok = score_fs.close(fd) == 0 && ok;
+    if (!ok) {
+        score_fs.unlink(temp.c_str());
+        return temp_result::failed;
+    }
+    return temp_result::written;
+}
+
+// Makes a rename in the directory durable; a failure is only logged, the rename has been done.
+void sync_directory(const std::string& directory)
+{
+    const int fd = score_fs.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    bool ok = fd >= 0 && score_fs.fsync(fd) == 0;
+    if (fd >= 0)
+        ok = score_fs.close(fd) == 0 && ok;
+    if (!ok)
+        write_log("Echec de la synchronisation du dossier des hi_scores", LOG_NO_NUMBER);
+}
+
+bool rename_temp(const target& t)
+{
+    if (score_fs.rename(t.temp().c_str(), t.path.c_str()) != 0)
+        return false;
+    sync_directory(t.directory());
+    return true;
+}
+
+// Rewrites an existing file through its own inode, as the game did before it saved through
+// new files: the bytes over the old ones from the start, then the length cut, then a sync.
+bool write_in_place(const target& t, const std::string& bytes)
+{
+    const int fd = score_fs.open(t.path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    bool ok = write_all(fd, bytes) &&
+              score_fs.ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+              score_fs.fsync(fd) == 0;
+    ok = score_fs.close(fd) == 0 && ok;
     return ok;
 }
 
-// Renames within data/ and makes the new directory entry durable.
-bool replace_file(const char* from, const char* to)
+// One file replaced by the save rules: left alone without write permission, else through
+// target.new and a rename, else (the directory refusing new files) in place.
+bool replace_one(const char* path, const std::string& bytes)
 {
-    if (std::rename(from, to) != 0)
+    target t;
+    if (!resolve(path, t))
         return false;
-    const int dir = open(DATA_DIR, O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
+    switch (permission_of(t)) {
+    case permission::writable:
+        break;
+    case permission::read_only:
+        write_log(READ_ONLY, LOG_NO_NUMBER);
+        return false;
+    case permission::unknown:
+        return false;
+    }
+    switch (write_temp(t, bytes)) {
+    case temp_result::written:
+        if (rename_temp(t))
+            return true;
+        score_fs.unlink(t.temp().c_str());
+        return false;
+    case temp_result::refused:
+        if (!t.exists)
+            return false;
+        write_log(IN_PLACE, LOG_NO_NUMBER);
+        return write_in_place(t, bytes);
+    case temp_result::failed:
+        break;
+    }
+    return false;
+}
+
+// The save for a directory that refuses new files. There is no way to swap both files at
+// once, so the key first vouches for the old and the new score file together ("NEW OLD"),
+// then the score file is rewritten, then the key is rewritten from the score file as it lies
+// on disk. A failure at any step puts back what it touched; the load accepts either pair.
+bool save_in_place(const target& s, const target& k, const std::string& text)
+{
+    write_log(IN_PLACE, LOG_NO_NUMBER);
+    if (!s.exists || !k.exists) {
+        write_log(SAVE_FAILED, LOG_NO_NUMBER);
+        return false;
+    }
+    const std::string old_scores = read_bytes(s.path);
+    const std::string old_key = read_bytes(k.path);
+    const std::string both =
+        key_text(key_of_bytes(text)) + " " + key_text(key_of_bytes(old_scores));
+    if (!write_in_place(k, both)) {
+        write_in_place(k, old_key);
+        write_log(SAVE_FAILED, LOG_NO_NUMBER);
+        return false;
+    }
+    if (!write_in_place(s, text)) {
+        write_in_place(s, old_scores);
+        write_log(SAVE_FAILED, LOG_NO_NUMBER);
+        return false;
+    }
+    if (!write_in_place(k, key_text(key_of(s.path.c_str())))) {
+        write_log(KEY_SAVE_FAILED, LOG_NO_NUMBER);
+        return false;
     }
     return true;
 }
@@ -124,14 +353,15 @@ std::string decode_name(std::string name)
 }
 
 // Ten times: a name token (up to the next whitespace), then a signed decimal that ends at the
-// first non-digit, which may be the first letter of the next name. The first read that fails
+// first non-digit, which may be the first letter of the next name (a longer name token is
+// cut at NAME_TOKEN_LIMIT bytes, whose rest then fails as a number). The first read that fails
 // stores nothing and ends the reading, so the remaining entries keep what they held.
 void read_entries(std::istream& in, std::string (&names)[SCORE_ENTRIES],
                   int (&scores)[SCORE_ENTRIES])
 {
     for (int i = 0; i < SCORE_ENTRIES; ++i) {
         std::string name;
-        if (!(in >> name))
+        if (!(in >> std::setw(NAME_TOKEN_LIMIT) >> name))
             return;
         names[i] = decode_name(name);
         int value = 0;
@@ -172,50 +402,70 @@ std::string scores_file_text(const std::string (&names)[SCORE_ENTRIES],
     return text;
 }
 
-// A score file that disagrees with its key is deleted and replaced by the default table. One
-// exception keeps a save that was cut short from costing the table: save_scores renames the
+// A score file that disagrees with its key is deleted and replaced by the default table. Two
+// exceptions keep a save that was cut short from costing the table. save_scores renames the
 // new score file into place before the new key, so a kill between the two renames leaves the
-// new table beside the old key, with the new key still waiting in scores.cle.new. When that
-// pending key matches the score file, the save is completed instead of the table discarded.
+// new table beside the old key, with the new key still waiting in scores.cle.new: when that
+// pending key matches the score file, the save is completed. A save made in place leaves a
+// key that holds two pairs while it runs: a score file that matches either is taken, and the
+// key is rewritten. Files that may not be written are never deleted or rewritten.
 void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES])
 {
-    check_key expected;
-    read_key(KEY_PATH, expected);
+    target s, k;
+    if (!resolve(SCORES_PATH, s))
+        s = target{SCORES_PATH, true, 0666};
+    if (!resolve(KEY_PATH, k))
+        k = target{KEY_PATH, true, 0666};
+    check_key expected, second;
+    read_key(KEY_PATH, expected, &second);
     const check_key actual = key_of(SCORES_PATH);
+    const bool two_pairs = second != check_key();
     bool pending_key_used = false;
-    if (actual != expected) {
+    bool corrupt = false;
+    if (actual != expected && two_pairs && actual == second) {
+        write_log(RESUMED, LOG_NO_NUMBER);
+    } else if (actual != expected) {
         check_key pending;
-        if (actual.length != 0 && read_key(KEY_NEW_PATH, pending) && pending == actual) {
-            write_log("Reprise d'une sauvegarde interrompue des hi_scores", LOG_NO_NUMBER);
+        if (actual.length != 0 && read_key(k.temp().c_str(), pending) && pending == actual) {
+            write_log(RESUMED, LOG_NO_NUMBER);
             pending_key_used = true;
-            replace_file(KEY_NEW_PATH, KEY_PATH); // if it fails, the pending key still vouches
+            if (score_fs.rename(k.temp().c_str(), k.path.c_str()) == 0)
+                sync_directory(k.directory()); // if it fails, the pending key still vouches
         } else {
-            write_log("Fichier hi_scores corrompu.", LOG_NO_NUMBER);
-            std::remove(SCORES_PATH);
+            corrupt = true;
         }
     }
     // Whatever an interrupted save left behind and did not serve above.
-    std::remove(SCORES_NEW_PATH);
+    score_fs.unlink(s.temp().c_str());
     if (!pending_key_used)
-        std::remove(KEY_NEW_PATH);
+        score_fs.unlink(k.temp().c_str());
 
-    std::ifstream in(SCORES_PATH);
-    if (in) {
-        write_log("Chargement des hi_scores.", LOG_NO_NUMBER);
-        read_entries(in, names, scores);
-        return;
+    if (corrupt) {
+        write_log("Fichier hi_scores corrompu.", LOG_NO_NUMBER);
+        if (permission_of(s) == permission::read_only ||
+            permission_of(k) == permission::read_only) {
+            write_log(READ_ONLY, LOG_NO_NUMBER);
+            return;
+        }
+        score_fs.unlink(s.path.c_str()); // in a directory that refuses it, rewritten in place
+    } else {
+        std::ifstream in(SCORES_PATH);
+        if (in) {
+            write_log("Chargement des hi_scores.", LOG_NO_NUMBER);
+            read_entries(in, names, scores);
+            if (two_pairs)
+                write_check_key();
+            return;
+        }
     }
 
     write_log("Cr\xe9"
               "ation d'un nouveau fichier de hi_scores",
               LOG_NO_NUMBER);
-    if (!write_synced(SCORES_NEW_PATH, default_file_text()) ||
-        !replace_file(SCORES_NEW_PATH, SCORES_PATH)) {
-        std::remove(SCORES_NEW_PATH);
+    if (!replace_one(SCORES_PATH, default_file_text()))
         write_log("Echec de l'\xe9"
                   "criture du fichier de hi_scores",
                   LOG_NO_NUMBER);
-    }
     write_check_key();
 }
 
@@ -227,28 +477,41 @@ bool save_scores(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[
 {
     write_log("Sauvegarde des hi_scores", LOG_NO_NUMBER);
     const std::string text = scores_file_text(names, scores);
-    bool ok = write_synced(SCORES_NEW_PATH, text);
-    if (ok) {
+    target s, k;
+    if (!resolve(SCORES_PATH, s) || !resolve(KEY_PATH, k)) {
+        write_log(SAVE_FAILED, LOG_NO_NUMBER);
+        return false;
+    }
+    const permission ps = permission_of(s);
+    const permission pk = ps == permission::writable ? permission_of(k) : ps;
+    if (pk != permission::writable) {
+        write_log(pk == permission::read_only ? READ_ONLY : SAVE_FAILED, LOG_NO_NUMBER);
+        return false;
+    }
+    temp_result result = write_temp(s, text);
+    if (result == temp_result::written) {
         reached(SAVE_SCORES_TEMP_WRITTEN);
-        const check_key key = key_of(SCORES_NEW_PATH);
-        ok = key.length == text.size() && write_synced(KEY_NEW_PATH, key_text(key));
+        const check_key key = key_of(s.temp().c_str());
+        result = key.length == text.size() ? write_temp(k, key_text(key)) : temp_result::failed;
+        if (result != temp_result::written)
+            score_fs.unlink(s.temp().c_str());
     }
-    if (ok) {
+    if (result == temp_result::refused)
+        return save_in_place(s, k, text);
+    if (result == temp_result::written) {
         reached(SAVE_KEY_TEMP_WRITTEN);
-        ok = replace_file(SCORES_NEW_PATH, SCORES_PATH);
+        if (!rename_temp(s))
+            result = temp_result::failed;
     }
-    if (!ok) {
-        std::remove(SCORES_NEW_PATH);
-        std::remove(KEY_NEW_PATH);
-        write_log("Echec de la sauvegarde des hi_scores, anciens fichiers conserv\xe9s",
-                  LOG_NO_NUMBER);
+    if (result != temp_result::written) {
+        score_fs.unlink(s.temp().c_str());
+        score_fs.unlink(k.temp().c_str());
+        write_log(SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
     reached(SAVE_SCORES_RENAMED);
-    if (!replace_file(KEY_NEW_PATH, KEY_PATH)) {
-        write_log("Echec de la sauvegarde de la cl\xe9 des hi_scores, reprise au prochain "
-                  "chargement",
-                  LOG_NO_NUMBER);
+    if (!rename_temp(k)) {
+        write_log(KEY_SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
     reached(SAVE_KEY_RENAMED);
@@ -257,10 +520,8 @@ bool save_scores(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[
 
 bool write_check_key()
 {
-    const check_key key = key_of(SCORES_PATH);
-    if (write_synced(KEY_NEW_PATH, key_text(key)) && replace_file(KEY_NEW_PATH, KEY_PATH))
+    if (replace_one(KEY_PATH, key_text(key_of(SCORES_PATH))))
         return true;
-    std::remove(KEY_NEW_PATH);
     write_log("Echec de l'\xe9"
               "criture de la cl\xe9 des hi_scores",
               LOG_NO_NUMBER);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 constexpr int SCORE_ENTRIES = 10;
 
@@ -26,11 +28,14 @@ void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIE
 
 // Saves the table and its key. Both files are written to their ".new" names, synced, then
 // renamed over the old ones, score file first: a failure or a kill at any point leaves a
-// pair that loads. False (after a log line) when the old pair was kept.
+// pair that loads. A file that is a symbolic link keeps its link: the new file is written
+// beside the link's target and renamed there. A file without write permission leaves the
+// pair as it is. When the directory refuses new files, both files are rewritten in place
+// instead. False (after a log line) when the save did not complete.
 bool save_scores(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[SCORE_ENTRIES]);
 
-// Rewrites the key from the score file as it lies on disk ("CRC LENGTH" in decimal).
-// False when the key could not be written.
+// Rewrites the key from the score file as it lies on disk ("CRC LENGTH" in decimal), by the
+// same rules as save_scores. False when the key could not be written.
 bool write_check_key();
 
 // The steps of save_scores, in order; score_save_hook (null by default) is called after each
@@ -43,3 +48,23 @@ enum score_save_step
     SAVE_KEY_RENAMED,             // scores.cle.new renamed to scores.cle: the save is complete
 };
 extern void (*score_save_hook)(int step);
+
+// The file-system calls made by the score file's writers, in one table. It holds the system's
+// own calls; a test may point an entry elsewhere (to make the n-th call fail, say) and put
+// score_fs_system back afterwards.
+struct score_fs_calls
+{
+    int (*open)(const char* path, int flags, mode_t mode);
+    ssize_t (*write)(int fd, const void* bytes, size_t count);
+    int (*fsync)(int fd);
+    int (*close)(int fd);
+    int (*rename)(const char* from, const char* to);
+    int (*unlink)(const char* path);
+    int (*lstat)(const char* path, struct stat* st);
+    ssize_t (*readlink)(const char* path, char* buffer, size_t size);
+    int (*access)(const char* path, int mode); // with the effective user and group
+    int (*fchmod)(int fd, mode_t mode);
+    int (*ftruncate)(int fd, off_t length);
+};
+extern const score_fs_calls score_fs_system;
+extern score_fs_calls score_fs;
