@@ -1,11 +1,15 @@
 // The score file and its check key: exact bytes, every load flow, names with spaces, and saves
 // that fail or are killed half-way.
 #include "scores/score_file.h"
+#include "support/fs_faults.h"
 #include "support/test_env.h"
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -388,13 +392,17 @@ TEST_P(FailedSave, KeepsThePreviousPairAndLogs)
     ASSERT_TRUE(save(old_table));
     const std::string old_scores = read_file(SCORES_PATH);
     const std::string old_key = read_file(KEY_PATH);
+    fs_faults faults;
     if (c.what == obstacle::full_disk)
-        ASSERT_EQ(symlink("/dev/full", c.blocked_path), 0);
+        faults.full_disk_path = c.blocked_path;
     else
         ASSERT_EQ(mkdir(c.blocked_path, 0755), 0);
 
     LogMark mark;
-    EXPECT_FALSE(save(table::zed()));
+    {
+        fs_fault_scope scope(faults);
+        EXPECT_FALSE(save(table::zed()));
+    }
     EXPECT_EQ(mark.since(), SAVING + SAVE_FAILED);
     EXPECT_EQ(read_file(SCORES_PATH), old_scores);
     EXPECT_EQ(read_file(KEY_PATH), old_key);
@@ -462,6 +470,232 @@ TEST_F(ScoreFile, AnyBytesWithAMatchingKeyLoadSoftly)
             ASSERT_EQ(t.names[i].find_first_of("\t\n\v\f\r"), std::string::npos) << round;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+const std::string LETTERS_FILE =
+    "QUI 9999XYZ 4000ABC 345ZZZ 100MMM 99NOP 50RST 25UVW 25KLM 1AAA -3";
+const table LETTERS = table::of({{"QUI", 9999},
+                                 {"XYZ", 4000},
+                                 {"ABC", 345},
+                                 {"ZZZ", 100},
+                                 {"MMM", 99},
+                                 {"NOP", 50},
+                                 {"RST", 25},
+                                 {"UVW", 25},
+                                 {"KLM", 1},
+                                 {"AAA", -3}});
+const std::string IN_PLACE = "Cr\xe9"
+                             "ation refus\xe9"
+                             "e dans le dossier des hi_scores, \xe9"
+                             "criture sur place\n";
+const std::string READ_ONLY = "Fichiers de hi_scores en lecture seule, laiss\xe9s tels quels\n";
+
+mode_t mode_of(const char* path)
+{
+    struct stat st;
+    return lstat(path, &st) == 0 ? st.st_mode : 0;
+}
+
+// A shared install: data/ belongs to root and lets nobody else create files, the pair is
+// group-writable. The save writes both files in place, keeps their owner and mode, and the
+// letter-only table keeps its exact bytes.
+TEST_F(ScoreFile, DirectoryThatRefusesNewFilesIsWrittenInPlace)
+{
+    ASSERT_TRUE(save(table::zed()));
+    ASSERT_EQ(chmod(SCORES_PATH, 0664), 0);
+    ASSERT_EQ(chmod(KEY_PATH, 0664), 0);
+    LogMark mark;
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() == 0 && nobody != nullptr) {
+        // data/ stays root's; the pair is given to nobody's group, and a child runs as nobody.
+        ASSERT_EQ(chmod(test_work_dir().c_str(), 0755), 0);
+        ASSERT_EQ(chmod("./data", 0755), 0);
+        ASSERT_EQ(chown(SCORES_PATH, 0, nobody->pw_gid), 0);
+        ASSERT_EQ(chown(KEY_PATH, 0, nobody->pw_gid), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                setuid(nobody->pw_uid) != 0)
+                _exit(2);
+            _exit(save(LETTERS) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    } else {
+        ASSERT_EQ(chmod("./data", 0555), 0);
+        EXPECT_TRUE(save(LETTERS));
+        ASSERT_EQ(chmod("./data", 0755), 0);
+    }
+    EXPECT_EQ(mark.since(), SAVING + IN_PLACE);
+    EXPECT_EQ(read_file(SCORES_PATH), LETTERS_FILE);
+    EXPECT_EQ(read_file(KEY_PATH), key_for(LETTERS_FILE));
+    EXPECT_EQ(mode_of(SCORES_PATH) & 07777, 0664u);
+    EXPECT_FALSE(file_exists(SCORES_NEW_PATH));
+    EXPECT_EQ(loaded(), LETTERS);
+
+    // The same through the seam, with a corrupt file to replace on loading.
+    write_file(SCORES_PATH, "garbage");
+    fs_faults refusing;
+    refusing.refuse_new_files = true;
+    LogMark load_mark;
+    {
+        fs_fault_scope scope(refusing);
+        EXPECT_EQ(loaded(), table());
+        EXPECT_TRUE(save(LETTERS));
+    }
+    EXPECT_EQ(load_mark.since(), CORRUPT + CREATED + IN_PLACE + IN_PLACE + SAVING + IN_PLACE);
+    EXPECT_EQ(read_file(SCORES_PATH), LETTERS_FILE);
+    EXPECT_EQ(loaded(), LETTERS);
+}
+
+// Links to the score file or the key stay links; the files they lead to get the new bytes.
+struct link_case
+{
+    const char* name;
+    const char* scores_link; // target of data/scores.txt, or null for a plain file
+    const char* key_link;
+    bool target_exists;
+};
+
+void PrintTo(const link_case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class LinkedFiles : public ScoreFile, public ::testing::WithParamInterface<link_case>
+{
+protected:
+    void TearDown() override
+    {
+        ScoreFile::TearDown();
+        for (const char* f : {"a.txt", "a.cle", "b.txt", "hop.txt"})
+            std::remove(("./data/shared/" + std::string(f)).c_str());
+        rmdir("./data/shared");
+    }
+};
+
+std::string absolute(const std::string& relative_to_data)
+{
+    return test_work_dir() + "/data/" + relative_to_data;
+}
+
+TEST_P(LinkedFiles, SaveAndLoadKeepTheLinks)
+{
+    const link_case& c = GetParam();
+    ASSERT_EQ(mkdir("./data/shared", 0755), 0);
+    std::string scores_target = SCORES_PATH, key_target = KEY_PATH;
+    if (c.scores_link != nullptr) {
+        ASSERT_EQ(symlink(c.scores_link, SCORES_PATH), 0);
+        scores_target = "./data/shared/a.txt";
+        if (std::string(c.scores_link) == "shared/hop.txt") {
+            ASSERT_EQ(symlink("a.txt", "./data/shared/hop.txt"), 0);
+        }
+    }
+    if (c.key_link != nullptr) {
+        ASSERT_EQ(symlink(c.key_link, KEY_PATH), 0);
+        key_target = "./data/shared/a.cle";
+    }
+    if (c.target_exists) {
+        ASSERT_TRUE(save(table::zed()));
+    }
+
+    EXPECT_TRUE(save(LETTERS));
+    EXPECT_EQ(S_ISLNK(mode_of(SCORES_PATH)), c.scores_link != nullptr);
+    EXPECT_EQ(S_ISLNK(mode_of(KEY_PATH)), c.key_link != nullptr);
+    EXPECT_EQ(read_file(scores_target), LETTERS_FILE);
+    EXPECT_EQ(read_file(key_target), key_for(LETTERS_FILE));
+    EXPECT_FALSE(file_exists(scores_target + ".new"));
+    LogMark mark;
+    EXPECT_EQ(loaded(), LETTERS);
+    EXPECT_EQ(mark.since(), LOADING);
+
+    // A damaged file behind the link is replaced by the default file, behind the link.
+    write_file(scores_target, "damaged");
+    LogMark again;
+    EXPECT_EQ(loaded(), table());
+    EXPECT_EQ(again.since(), CORRUPT + CREATED);
+    EXPECT_EQ(S_ISLNK(mode_of(SCORES_PATH)), c.scores_link != nullptr);
+    EXPECT_EQ(S_ISLNK(mode_of(KEY_PATH)), c.key_link != nullptr);
+    EXPECT_EQ(read_file(scores_target), DEFAULT_FILE);
+    EXPECT_EQ(read_file(key_target), key_for(DEFAULT_FILE));
+}
+
+const std::string ABSOLUTE_SCORES = absolute("shared/a.txt");
+
+INSTANTIATE_TEST_SUITE_P(
+    ScoreFile, LinkedFiles,
+    ::testing::Values(link_case{"relative_links", "shared/a.txt", "shared/a.cle", true},
+                      link_case{"absolute_link", ABSOLUTE_SCORES.c_str(), nullptr, true},
+                      link_case{"dangling_links", "shared/a.txt", "shared/a.cle", false},
+                      link_case{"chain_of_two_links", "shared/hop.txt", nullptr, true},
+                      link_case{"key_link_only", nullptr, "shared/a.cle", true}),
+    [](const ::testing::TestParamInfo<link_case>& info) { return std::string(info.param.name); });
+
+// A file made read-only is left as it is, even by the superuser, and so is its partner.
+TEST_F(ScoreFile, ReadOnlyFilesAreLeftAsTheyAre)
+{
+    for (const char* locked : {SCORES_PATH, KEY_PATH}) {
+        SetUp();
+        ASSERT_TRUE(save(table::zed()));
+        ASSERT_EQ(chmod(locked, 0444), 0);
+        LogMark mark;
+        EXPECT_FALSE(save(LETTERS)) << locked;
+        EXPECT_EQ(mark.since(), SAVING + READ_ONLY) << locked;
+        EXPECT_EQ(read_file(SCORES_PATH), ZED_FILE) << locked;
+        EXPECT_EQ(read_file(KEY_PATH), key_for(ZED_FILE)) << locked;
+        EXPECT_EQ(mode_of(locked) & 07777, 0444u) << locked;
+        EXPECT_EQ(loaded(), table::zed()) << locked;
+
+        // Damaged while read-only: loaded as defaults, but neither deleted nor rewritten.
+        chmod(locked, 0644);
+        write_file(SCORES_PATH, "damaged");
+        chmod(locked, 0444);
+        LogMark load_mark;
+        EXPECT_EQ(loaded(), table()) << locked;
+        EXPECT_EQ(load_mark.since(), CORRUPT + READ_ONLY) << locked;
+        EXPECT_EQ(read_file(SCORES_PATH), "damaged") << locked;
+        chmod(locked, 0644);
+    }
+}
+
+// A link planted under a temporary file's name is removed, never followed.
+TEST_F(ScoreFile, LinksPlantedAtTheTemporaryNamesAreNotFollowed)
+{
+    write_file("victim.txt", "precious");
+    for (const char* planted : {SCORES_NEW_PATH, KEY_NEW_PATH}) {
+        for (bool on_load : {false, true}) {
+            SetUp();
+            if (!on_load) {
+                ASSERT_TRUE(save(table::zed()));
+            }
+            ASSERT_EQ(symlink((test_work_dir() + "/victim.txt").c_str(), planted), 0);
+            if (on_load) {
+                // Both files missing: the leftover link is removed, the default file written.
+                EXPECT_EQ(loaded(), table());
+                EXPECT_EQ(read_file(SCORES_PATH), DEFAULT_FILE);
+            } else {
+                EXPECT_TRUE(save(LETTERS)) << planted;
+                EXPECT_EQ(read_file(SCORES_PATH), LETTERS_FILE) << planted;
+            }
+            EXPECT_EQ(read_file("victim.txt"), "precious") << planted;
+            EXPECT_FALSE(S_ISLNK(mode_of(SCORES_PATH)));
+            EXPECT_FALSE(file_exists(planted)) << planted;
+        }
+    }
+    // The key writer alone meets the planted link too.
+    SetUp();
+    ASSERT_EQ(symlink((test_work_dir() + "/victim.txt").c_str(), SCORES_NEW_PATH), 0);
+    EXPECT_TRUE(write_check_key());
+    EXPECT_TRUE(save(LETTERS));
+    EXPECT_EQ(read_file("victim.txt"), "precious");
+    std::remove("victim.txt");
 }
 
 } // namespace
