@@ -5,6 +5,7 @@
 #include "game/score.h"
 #include "media/input.h"
 #include "media/media.h"
+#include "scores/insertion.h"
 
 #include <cstdio>
 
@@ -150,19 +151,7 @@ void hi_scores::name_entry_click()
     if (!check_in_rect(mouse_x, mouse_y, buttons[OK_BUTTON]))
         return;
     entry_active = false;
-    int pos = new_rank;
-    while (pos >= 0 && score > scores[pos]) {
-        const int kept_score = scores[pos];
-        const std::string kept_name = names[pos];
-        scores[pos] = score;
-        names[pos] = entered_name;
-        if (pos != SCORE_ENTRIES - 1) {
-            scores[pos + 1] = kept_score;
-            names[pos + 1] = kept_name;
-        }
-        --pos;
-    }
-    new_rank = pos + 1;
+    new_rank = insert_score(names, scores, score, entered_name);
     save_scores();
     build_score_lines();
     score = 0;
