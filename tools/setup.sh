@@ -6,7 +6,8 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool
+  xvfb xdotool x11-utils
+  dpkg-dev file lintian
 )
 missing=()
 for p in "${packages[@]}"; do
