@@ -5,8 +5,8 @@ name entry and the table, from the built game in a real window under Xvfb.
 Run from anywhere, after building: /usr/bin/python3 tools/screenshots.py [build/brimzo]
 Needs Debian's xvfb, xdotool and python3-pil. The game runs in a temporary directory holding a
 copy of data/ and a starting high-score table whose last row any finished game beats (random
-moves seldom complete a run, so the game ends with few points); the moves are random clicks
-on pieces and free cells, read from the window's pixels.
+moves seldom complete a run, so the game ends with few points); the moves are random
+to free cells that a piece can reach, read from the window's pixels.
 """
 
 import os
@@ -98,9 +98,30 @@ def occupied(img):
     for i in range(126):
         x, y = cell_centre(i)
         r, g, b = img.getpixel((x - 11, y + 2))[:3]
-        if r + g + b > 200:
+        if max(abs(r - 11), abs(g - 19), abs(b - 44)) > 40:  # the well's colour
             cells.append(i)
     return cells
+
+
+def neighbours():
+    """Each cell's neighbours, from the board file the game reads."""
+    table = {}
+    with open(os.path.join(ROOT, "data", "grille_mailles.txt")) as f:
+        for line in f:
+            nums = [int(v) for v in line.split()]
+            if nums:
+                table[nums[0]] = [v for v in nums[1:] if v >= 0]
+    return table
+
+
+def reachable(start, free, near):
+    seen, todo = set(), [start]
+    while todo:
+        for n in near[todo.pop()]:
+            if n in free and n not in seen:
+                seen.add(n)
+                todo.append(n)
+    return sorted(seen)
 
 
 def main():
@@ -131,19 +152,25 @@ def main():
         w.shot("menu.png", away=False)
         w.click(400, 100, wait=1.0)
         rng = random.Random(7)
+        near = neighbours()
         moves = 0
         while True:
             img = w.grab()
             full = occupied(img)
             if len(full) >= 126:
                 break
-            free = [i for i in range(126) if i not in full]
-            w.click(*cell_centre(rng.choice(full)), wait=0.15)
-            w.click(*cell_centre(rng.choice(free)), wait=1.4)
+            free = set(range(126)) - set(full)
+            movable = [(p, reachable(p, free, near)) for p in full]
+            movable = [(p, to) for p, to in movable if to]
+            if not movable:
+                raise SystemExit("no move left on a board that is not full")
+            piece, targets = rng.choice(movable)
+            w.click(*cell_centre(piece), wait=0.15)
+            w.click(*cell_centre(rng.choice(targets)), wait=1.4)
             moves += 1
             if moves == 6:
                 w.shot("game.png")
-            if moves > 80:
+            if moves > 150:
                 raise SystemExit("the board never filled")
         time.sleep(1.5)
         w.shot("game_over.png")
@@ -156,7 +183,8 @@ def main():
         w.shot("table.png")
         w.close()
     finally:
-        xvfb.kill()
+        xvfb.terminate()
+        xvfb.wait()
         shutil.rmtree(work, ignore_errors=True)
 
 
