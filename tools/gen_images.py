@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws every picture of the game into data/: backgrounds, menu, board, pieces, cursor.
+"""Draws every picture of the game into data/: backgrounds, menu, board, pieces, cursor;
+and the desktop icon at the sizes of the hicolor theme into packaging/icons/.
 
 Run from anywhere: /usr/bin/python3 tools/gen_images.py
 The output is deterministic (no randomness, no time stamps), so running it twice gives the
@@ -18,6 +19,7 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DATA = os.path.join(ROOT, "data")
+ICON_DIR = os.path.join(ROOT, "packaging", "icons")
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 
 W, H = 800, 600
@@ -1035,6 +1037,48 @@ def make_game_over():
     return finish(keyed_panel((390, 140), 22, inside), "game_over.png", allow_cyan=True)
 
 
+# ---------------------------------------------------------------------------------------------
+# Desktop icon: a gold-rimmed cell of the board's night blue holding a run of three pieces.
+# Not a game asset: it lives in packaging/icons/, outside the checked data/.
+
+ICON_SIZES = [48, 64, 128, 256]
+
+
+def icon_master():
+    """RGBA icon drawn at 1024 px: 256 px units supersampled by SS."""
+    n = 256 * SS
+    size = (n, n)
+    c = n / 2 - 0.5
+    rx, ry = n * 0.485, n * 0.485 * math.sqrt(3) / 2
+    outer = hex_mask(size, [(c, c, rx, ry)], ss=1)
+    rim = 9 * SS
+    inner = hex_mask(size, [(c, c, rx - rim, ry - rim * math.sqrt(3) / 2)], ss=1)
+    img = vgradient(size, GOLD_LIGHT, GOLD_DEEP, int(c - ry), int(c + ry))
+    plate = vgradient(size, PANEL_TOP, BG_BOTTOM, int(c - ry), int(c + ry))
+    paint(plate, BG_GLOW, ImageChops.multiply(inner, radial_mask(size, (c, c - ry * 0.3), rx * 0.9,
+                                                                   150, 0, 1.4)))
+    img.paste(plate, (0, 0), inner)
+    out = img.convert("RGBA")
+    out.putalpha(outer)
+    # Three pieces along the board's rising diagonal.
+    r = 37 * SS
+    step = 76 * SS
+    for k, colour in enumerate((0, 2, 5)):
+        base, mark, mark_light = PIECES[colour]
+        px = c + (k - 1) * step * 0.86
+        py = c - (k - 1) * step * 0.5
+        out = Image.alpha_composite(out, ball(size, px, py, r, base, mark, mark_light))
+    return out
+
+
+def make_icons():
+    os.makedirs(ICON_DIR, exist_ok=True)
+    master = icon_master()
+    for n in ICON_SIZES:
+        master.resize((n, n), Image.LANCZOS).save(os.path.join(ICON_DIR, "brimzo-%d.png" % n), "PNG",
+                                                  optimize=False, compress_level=9)
+
+
 def make_pictures():
     os.makedirs(DATA, exist_ok=True)
     make_pions()
@@ -1046,6 +1090,7 @@ def make_pictures():
     make_hi_scores_bg()
     make_nom()
     make_game_over()
+    make_icons()
 
 
 if __name__ == "__main__":

@@ -6,8 +6,9 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool
+  xvfb xdotool x11-utils python3-pil
   clang libclang-rt-14-dev libfuzzer-14-dev
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
