@@ -43,7 +43,7 @@ xdo_out() {
 # CPU ticks of a process so far (user + system, every thread).
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
 
-log_count() { grep -c "$1" "$work/game/brimzo.log" 2>/dev/null || true; }
+log_count() { local n; n=$(grep -c "$1" "$work/game/brimzo.log" 2>/dev/null) || true; echo "${n:-0}"; }
 wait_log() { # pattern, count to reach
   for _ in $(seq 200); do [ "$(log_count "$1")" -ge "$2" ] && return 0; sleep 0.05; done
   echo "idle_bench: the log never showed '$1'" >&2; return 1
