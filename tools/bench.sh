@@ -36,7 +36,7 @@ echo "Selection..." >&2
 "$b/paths_bench" --benchmark_filter='BM_selection_(table_litterale|rapide)/' \
   --benchmark_repetitions=7 --benchmark_enable_random_interleaving=true \
   --benchmark_format=json --benchmark_out="$out/paths.json" --benchmark_out_format=json >/dev/null
-python3 - "$out/paths.json" >>"$rows" <<'PY'
+/usr/bin/python3 - "$out/paths.json" >>"$rows" <<'PY'
 import json, sys
 runs = json.load(open(sys.argv[1]))["benchmarks"]
 med = {}

@@ -7,6 +7,7 @@ packages=(
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool
+  python3 bsdextrautils  # tools/bench.sh: its table (json, column)
 )
 missing=()
 for p in "${packages[@]}"; do
