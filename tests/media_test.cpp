@@ -50,6 +50,50 @@ TEST_F(Media, PureCyanIsTransparentAndNearCyanIsDrawn)
     SDL_FreeSurface(picture);
 }
 
+// The game draws its pieces from frames cut out of the sprite sheet: each of the 40 frames of
+// the shipped sheet, drawn whole over the board, leaves exactly the pixels of the sheet drawn
+// through that frame's clip; a clip over the sheet's edge keeps only what lies inside.
+TEST_F(Media, CutFramesDrawTheSamePixelsAsTheSheetThroughItsClips)
+{
+    SDL_Surface* sheet = load_image("data/pions.png");
+    SDL_Surface* board = load_image("data/grille.png");
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_NE(board, nullptr);
+    SDL_Surface* expected = SDL_DisplayFormat(screen);
+    ASSERT_NE(expected, nullptr);
+    for (int n = 0; n < 40; ++n) {
+        SDL_Rect clip = {static_cast<Sint16>(42 * (n % 5)), static_cast<Sint16>(42 * (n / 5)), 42,
+                         42};
+        SDL_Surface* frame = cut_picture(sheet, clip);
+        ASSERT_NE(frame, nullptr);
+        EXPECT_TRUE(frame->flags & SDL_SRCCOLORKEY);
+        const int x = 37 + 91 * (n % 8), y = 29 + 97 * (n / 8);
+        apply_surface(0, 0, board, expected, nullptr);
+        apply_surface(x, y, sheet, expected, &clip);
+        apply_surface(0, 0, board, screen, nullptr);
+        apply_surface(x, y, frame, screen, nullptr);
+        for (int py = y - 1; py <= y + 42; ++py)
+            for (int px = x - 1; px <= x + 42; ++px)
+                ASSERT_EQ(app.pixel(px, py), surface_pixel(expected, px, py))
+                    << "frame " << n << " at " << px - x << ", " << py - y;
+        SDL_FreeSurface(frame);
+    }
+
+    SDL_Rect over_edge = {200, 320, 42, 42};
+    SDL_Surface* corner = cut_picture(sheet, over_edge);
+    ASSERT_NE(corner, nullptr);
+    EXPECT_EQ(corner->w, 10);
+    EXPECT_EQ(corner->h, 16);
+    SDL_FreeSurface(corner);
+    SDL_Rect outside = {210, 0, 42, 42};
+    EXPECT_EQ(cut_picture(sheet, outside), nullptr);
+    EXPECT_EQ(cut_picture(nullptr, over_edge), nullptr);
+
+    SDL_FreeSurface(expected);
+    SDL_FreeSurface(board);
+    SDL_FreeSurface(sheet);
+}
+
 TEST_F(Media, ClipRectangleCutsOnePartOfTheSource)
 {
     write_bmp("key.bmp", 16, 4, key_columns);

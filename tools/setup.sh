@@ -9,6 +9,7 @@ packages=(
   xvfb xdotool x11-utils python3-pil
   clang libclang-rt-14-dev libfuzzer-14-dev
   dpkg-dev file lintian desktop-file-utils appstream
+  python3 bsdextrautils  # tools/bench.sh: its table (json, column)
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -33,6 +33,7 @@ jeu::jeu()
         clips[n].y = static_cast<Sint16>(42 * (n / 5));
         clips[n].w = 42;
         clips[n].h = 42;
+        frames_pions[n] = cut_picture(img_pions, clips[n]);
     }
     board.lire_mailles("./data/grille_mailles.txt");
 }
@@ -42,6 +43,8 @@ jeu::~jeu()
     Mix_HaltMusic();
     SDL_FreeSurface(img_grille);
     SDL_FreeSurface(img_pions);
+    for (SDL_Surface* frame : frames_pions)
+        SDL_FreeSurface(frame);
     SDL_FreeSurface(img_game_over);
     SDL_FreeSurface(img_score);
     if (son_ligne != nullptr)
@@ -124,11 +127,11 @@ void jeu::render()
             continue;
         int x = 0, y = 0;
         calcul_pion_pos(cell, x, y);
-        apply_surface(x, y, img_pions, screen, &clips[p.couleur * 5 + p.image]);
+        apply_surface(x, y, frames_pions[p.couleur * 5 + p.image], screen, nullptr);
     }
     for (int k = 0; k < 4; ++k)
-        apply_surface(28 + 46 * k, 380, img_pions, screen,
-                      &clips[board.couleurs_nouv_pions[k] * 5]);
+        apply_surface(28 + 46 * k, 380, frames_pions[board.couleurs_nouv_pions[k] * 5], screen,
+                      nullptr);
     if (board.game_over && (board.compteur_game_over / 3) % 5 != 0)
         apply_surface(305, 213, img_game_over, screen, nullptr);
     MouseRender();

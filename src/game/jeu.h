@@ -38,6 +38,7 @@ private:
     Mix_Chunk* son_mouvement = nullptr;
     Mix_Music* musique_game_over = nullptr;
     SDL_Rect clips[40];
+    SDL_Surface* frames_pions[40] = {}; // each clip of img_pions cut out, drawn whole
     plateau board;         // the cells, the game's flags, the line table and the generator
     int score_affiche = 0; // the value img_score shows
 };

@@ -5,6 +5,8 @@
 #include "media/input.h"
 
 #include <SDL_image.h>
+#include <algorithm>
+#include <cstring>
 
 SDL_Surface* screen = nullptr;
 TTF_Font* font = nullptr;
@@ -26,6 +28,37 @@ SDL_Surface* load_image(std::string filename)
         SDL_SetColorKey(optimized, SDL_SRCCOLORKEY | SDL_RLEACCEL, key);
     }
     return optimized;
+}
+
+SDL_Surface* cut_picture(SDL_Surface* sheet, SDL_Rect clip)
+{
+    if (sheet == nullptr || clip.x < 0 || clip.y < 0 || clip.x >= sheet->w || clip.y >= sheet->h)
+        return nullptr;
+    const int w = std::min<int>(clip.w, sheet->w - clip.x);
+    const int h = std::min<int>(clip.h, sheet->h - clip.y);
+    if (w <= 0 || h <= 0)
+        return nullptr;
+    const SDL_PixelFormat* f = sheet->format;
+    SDL_Surface* part = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, f->BitsPerPixel, f->Rmask,
+                                             f->Gmask, f->Bmask, f->Amask);
+    if (part == nullptr)
+        return nullptr;
+    SDL_LockSurface(sheet);
+    SDL_LockSurface(part);
+    const int bpp = f->BytesPerPixel;
+    for (int y = 0; y < h; ++y)
+        std::memcpy(static_cast<Uint8*>(part->pixels) + y * part->pitch,
+                    static_cast<const Uint8*>(sheet->pixels) + (clip.y + y) * sheet->pitch +
+                        clip.x * bpp,
+                    static_cast<size_t>(w * bpp));
+    SDL_UnlockSurface(part);
+    SDL_UnlockSurface(sheet);
+    if (sheet->flags & SDL_SRCCOLORKEY)
+        SDL_SetColorKey(part,
+                        SDL_SRCCOLORKEY |
+                            ((sheet->flags & (SDL_RLEACCELOK | SDL_RLEACCEL)) ? SDL_RLEACCEL : 0),
+                        f->colorkey);
+    return part;
 }
 
 void apply_surface(int x, int y, SDL_Surface* source, SDL_Surface* destination, SDL_Rect* clip)

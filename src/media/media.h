@@ -23,6 +23,12 @@ extern const char* const CURSOR_PATH;
 // with RLE acceleration. Null on any failure; logs nothing.
 SDL_Surface* load_image(std::string filename);
 
+// A new surface holding the `clip` part of `sheet` (cut at the sheet's edges), pixel for pixel
+// in the sheet's format, with the sheet's colour key and RLE acceleration. Drawn whole, it puts
+// down the same pixels as the sheet drawn through that clip rectangle, without the RLE blit
+// having to walk the sheet's rows above the clip on every draw. Null when nothing is left.
+SDL_Surface* cut_picture(SDL_Surface* sheet, SDL_Rect clip);
+
 // Blits source (or its clip rectangle) with its top-left corner at (x, y) of destination.
 // A null source draws nothing.
 void apply_surface(int x, int y, SDL_Surface* source, SDL_Surface* destination, SDL_Rect* clip);
