@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool
+  xvfb xdotool libsdl1.2-compat python3-pil
 )
 missing=()
 for p in "${packages[@]}"; do
