@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils python3-pil
+  xvfb xdotool x11-utils python3-pil libsdl1.2-compat
   clang libclang-rt-14-dev libfuzzer-14-dev
   dpkg-dev file lintian desktop-file-utils appstream
   python3 bsdextrautils  # tools/bench.sh: its table (json, column)
