@@ -60,16 +60,8 @@ mkdir "$HOME"
 unset XDG_DATA_HOME
 player="$HOME/.local/share/brimzo"
 
-display=""
-for n in $(seq 140 180); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    if [ -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-    kill "$xvfb" 2>/dev/null || true
-    xvfb=""
-done
+. "$source_dir/tests/support/xvfb.sh"
+start_xvfb 140 180 1024x768x24 || true
 [ -n "$display" ] || fail "could not start Xvfb"
 export DISPLAY="$display" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 

@@ -18,18 +18,8 @@ trap cleanup EXIT
 cp -r "$source_dir/data" "$work/data"
 rm -f "$work/data/scores.txt" "$work/data/scores.cle"
 
-# -noreset: without it the server resets when its last client leaves, and the game's second
-# connection (SDL opens the display twice) can land in that reset and fail.
-display=""
-for n in $(seq 90 130); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  if [ -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-  kill "$xvfb" 2>/dev/null || true
-  xvfb=""
-done
+. "$source_dir/tests/support/xvfb.sh"
+start_xvfb 90 130 1024x768x24 || true
 [ -n "$display" ] || { echo "could not start Xvfb"; exit 1; }
 export DISPLAY="$display"
 

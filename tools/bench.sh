@@ -64,16 +64,8 @@ bare_kb=$(cd "$root" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy BARE_FRAMES=
 (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$b/memory_bench" "$bare_kb") >>"$rows"
 
 # One Xvfb for the real-window figures, on the first free display from :60.
-display=""
-for n in $(seq 60 99); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1700x650x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  if [ -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-  kill "$xvfb" 2>/dev/null || true
-  xvfb=""
-done
+. "$root/tests/support/xvfb.sh"
+start_xvfb 60 99 1700x650x24 || true
 [ -n "$display" ] || { echo "tools/bench.sh: could not start Xvfb" >&2; exit 1; }
 
 echo "Start-up..." >&2
