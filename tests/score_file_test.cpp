@@ -232,22 +232,23 @@ TEST_P(RoundTrip, LoadsBackTheSavedTable)
     EXPECT_EQ(mark.since(), LOADING);
 }
 
+const std::string LETTERS_FILE =
+    "QUI 9999XYZ 4000ABC 345ZZZ 100MMM 99NOP 50RST 25UVW 25KLM 1AAA -3";
+const table LETTERS = table::of({{"QUI", 9999},
+                                 {"XYZ", 4000},
+                                 {"ABC", 345},
+                                 {"ZZZ", 100},
+                                 {"MMM", 99},
+                                 {"NOP", 50},
+                                 {"RST", 25},
+                                 {"UVW", 25},
+                                 {"KLM", 1},
+                                 {"AAA", -3}});
 INSTANTIATE_TEST_SUITE_P(
     ScoreFile, RoundTrip,
     ::testing::Values(
         round_trip_case{"zed", table::zed(), ZED_FILE.c_str()},
-        round_trip_case{"letters_only",
-                        table::of({{"QUI", 9999},
-                                   {"XYZ", 4000},
-                                   {"ABC", 345},
-                                   {"ZZZ", 100},
-                                   {"MMM", 99},
-                                   {"NOP", 50},
-                                   {"RST", 25},
-                                   {"UVW", 25},
-                                   {"KLM", 1},
-                                   {"AAA", -3}}),
-                        "QUI 9999XYZ 4000ABC 345ZZZ 100MMM 99NOP 50RST 25UVW 25KLM 1AAA -3"},
+        round_trip_case{"letters_only", LETTERS, LETTERS_FILE.c_str()},
         round_trip_case{"three_spaces", table::of({{"ZED", 500}, {"   ", 400}, {"BOB", 300}}),
                         "ZED 500___ 400BOB 300AAA 70AAA 60AAA 50AAA 40AAA 30AAA 20AAA 10"},
         round_trip_case{"spaces_inside_and_around",
@@ -476,18 +477,6 @@ TEST_F(ScoreFile, AnyBytesWithAMatchingKeyLoadSoftly)
 
 namespace {
 
-const std::string LETTERS_FILE =
-    "QUI 9999XYZ 4000ABC 345ZZZ 100MMM 99NOP 50RST 25UVW 25KLM 1AAA -3";
-const table LETTERS = table::of({{"QUI", 9999},
-                                 {"XYZ", 4000},
-                                 {"ABC", 345},
-                                 {"ZZZ", 100},
-                                 {"MMM", 99},
-                                 {"NOP", 50},
-                                 {"RST", 25},
-                                 {"UVW", 25},
-                                 {"KLM", 1},
-                                 {"AAA", -3}});
 const std::string IN_PLACE = "Cr\xe9"
                              "ation refus\xe9"
                              "e dans le dossier des hi_scores, \xe9"
