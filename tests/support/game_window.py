@@ -68,6 +68,13 @@ def reachable(start, free, near):
     return seen
 
 
+def opaque(picture):
+    """A mask of the picture's pixels that are drawn: all but the pure cyan of the colour key."""
+    key = Image.new("RGB", picture.size, (0, 255, 255))
+    r, g, b = ImageChops.difference(picture, key).split()
+    return ImageChops.lighter(ImageChops.lighter(r, g), b).point(lambda v: 255 if v else 0)
+
+
 def mean_difference(a, b):
     return sum(ImageStat.Stat(ImageChops.difference(a, b)).mean) / 3
 
@@ -79,11 +86,8 @@ class Pictures:
     def __init__(self, data_dir):
         self.data = data_dir
         self.board = self.load("grille.png")
-        sheet = self.load("pions.png")
-        key = Image.new("RGB", sheet.size, (0, 255, 255))
-        # Opaque where the sheet is not pure cyan.
-        self.sheet = sheet
-        self.sheet_mask = ImageChops.difference(sheet, key).convert("L").point(lambda v: 255 if v else 0)
+        self.sheet = self.load("pions.png")
+        self.sheet_mask = opaque(self.sheet)
         self.patches = {}
 
     def load(self, name):
