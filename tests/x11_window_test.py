@@ -112,8 +112,10 @@ def play(w, pictures, near):
     after = {i: c for i, c in pieces.items() if i != piece}
     after[target] = pieces[piece]
 
+    # The cell the piece left is free again when the new pieces are dealt, so one of them may
+    # land there: it is then one of the new pieces, checked with the others against the preview.
     def turn_done(c, p):
-        return (sum(v >= 0 for v in c) == 8 and c[piece] < 0
+        return (sum(v >= 0 for v in c) == 8
                 and all(c[i] == colour for i, colour in after.items()))
 
     cells2, preview2 = settled_board(w, pictures, turn_done, timeout=10.0)
