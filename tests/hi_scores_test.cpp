@@ -458,6 +458,33 @@ TEST_F(HiScores, NextVisitAfterAnEntryShowsThePlainTable)
         EXPECT_TRUE(missing.empty());
 }
 
+// After OK the rows that only moved down keep the pictures rendered when the screen was built;
+// every row must look exactly as on a later visit that renders the whole saved table afresh.
+TEST_F(HiScores, RowsAfterAnEntryLookAsOnAFreshVisit)
+{
+    const auto rows = [this] {
+        std::vector<uint32_t> pixels;
+        for (int y = 170; y < 170 + 30 * SCORE_ENTRIES; ++y)
+            for (int x = 355; x < 700; ++x)
+                pixels.push_back(app.pixel(x, y));
+        return pixels;
+    };
+    save_table(NAMED);
+    visit(75);
+    press(OK);
+    away();
+    while (!row_drawn(3)) // the frame on which the new row blinks off
+        app.frame();
+    const std::vector<uint32_t> after_entry = rows();
+    EXPECT_EQ(std::string(shown()->line_text(3)), "AAA    75");
+    EXPECT_EQ(std::string(shown()->line_text(4)), "FOU    70");
+
+    app.go_to(STATE_HI_SCORES);
+    away();
+    ASSERT_EQ(shown()->blinking_row(), -1);
+    EXPECT_TRUE(rows() == after_entry);
+}
+
 TEST_F(HiScores, WideScoresShowInFull)
 {
     save_table({{"BIGGEST", 2147483647}, {"MIL", 1234567}, {"NEG", -2147483647 - 1}});

@@ -8,6 +8,7 @@
 #include "scores/insertion.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -62,11 +63,14 @@ hi_scores::hi_scores()
 
     entry_active = false;
     sound_played = false;
+    // The rows are rendered now in both cases, while the screen is being built: after a name
+    // entry, OK renders only the rows whose text has changed (the new one), so the frame that
+    // saves the table does not also render ten rows of text.
+    build_score_lines();
     if (score > scores[SCORE_ENTRIES - 1]) {
         entry_active = true;
         new_rank = SCORE_ENTRIES - 1;
     } else {
-        build_score_lines();
         new_rank = -1;
     }
 }
@@ -157,12 +161,29 @@ void hi_scores::name_entry_click()
     score = 0;
 }
 
+// Rows whose text is unchanged keep the image already rendered from that text (a row moved
+// down by an insertion among them); the others are rendered, and images left over are freed.
 void hi_scores::build_score_lines()
 {
-    for (int i = 0; i < SCORE_ENTRIES; ++i)
+    char old_texts[SCORE_ENTRIES][LINE_TEXT_SIZE];
+    SDL_Surface* old_images[SCORE_ENTRIES];
+    for (int i = 0; i < SCORE_ENTRIES; ++i) {
+        std::memcpy(old_texts[i], line_texts[i], LINE_TEXT_SIZE);
+        old_images[i] = line_images[i];
         format_score_line(scores[i], names[i], line_texts[i]);
-    for (int i = 0; i < SCORE_ENTRIES; ++i)
-        line_images[i] = render_text(line_texts[i]);
+    }
+    for (int i = 0; i < SCORE_ENTRIES; ++i) {
+        line_images[i] = nullptr;
+        for (int j = 0; j < SCORE_ENTRIES && line_images[i] == nullptr; ++j)
+            if (old_images[j] != nullptr && std::strcmp(old_texts[j], line_texts[i]) == 0) {
+                line_images[i] = old_images[j];
+                old_images[j] = nullptr;
+            }
+        if (line_images[i] == nullptr)
+            line_images[i] = render_text(line_texts[i]);
+    }
+    for (SDL_Surface* image : old_images)
+        SDL_FreeSurface(image);
 }
 
 void hi_scores::format_score_line(int points, std::string name, char* line)
