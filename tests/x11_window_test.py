@@ -14,11 +14,10 @@ import collections
 import os
 import random
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
-from game_window import (CELLS, Failure, Pictures, Window, cell_centre, neighbours,  # noqa: E402
-                         reachable, read_board, shown_picture)
+from game_window import (CELLS, Failure, Pictures, Window, cell_centre, check, neighbours,  # noqa: E402
+                         reachable, sdl_libraries, settled_board, shown_picture)
 
 MENU = [  # item, its hover rectangle (x, y, w, h), the picture drawn while it is highlighted
     (1, (276, 69, 248, 63), "menu_jouer.png"),
@@ -28,11 +27,6 @@ MENU = [  # item, its hover rectangle (x, y, w, h), the picture drawn while it i
 ]
 MENU_PICTURES = [name for _, _, name in MENU]
 FULL_WINDOW = MENU_PICTURES + ["intro_bg.png", "aide_bg.png"]
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def expect_picture(w, pictures, name, what):
@@ -45,25 +39,8 @@ def expect_picture(w, pictures, name, what):
     print("%s: %s (largest difference %d)" % (what, name, largest))
 
 
-def settled_board(w, pictures, want, timeout=6.0):
-    """Reads the board until `want(cells, preview)` holds, with every piece at rest."""
-    end = time.time() + timeout
-    last = None
-    while time.time() < end:
-        try:
-            cells, preview = read_board(pictures, w.grab())
-            last = (cells, preview)
-            if want(cells, preview):
-                return cells, preview
-        except Failure as e:  # a piece caught between two frames of its animation
-            last = str(e)
-        time.sleep(0.2)
-    raise Failure("the board never showed what was expected; last read: %s" % (last,))
-
-
 def loaded_runtime(pid):
-    with open("/proc/%d/maps" % pid) as f:
-        libs = {line.split()[-1] for line in f if "libSDL-1.2" in line}
+    libs = sdl_libraries(pid)
     check(libs, "the game has no SDL 1.2 mapped")
     return "compat" if any("sdl12-compat" in lib for lib in libs) else "classic"
 
@@ -139,7 +116,7 @@ def play(w, pictures, near):
 def main():
     binary, source, work = sys.argv[1:4]
     data = os.path.join(source, "data")
-    w = Window(os.environ["DISPLAY"], binary, work)
+    w = Window(os.environ["DISPLAY"], [binary], os.path.join(work, "brimzo.log"), cwd=work)
     try:
         play(w, Pictures(data), neighbours(data))
     except Failure as e:

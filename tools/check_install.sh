@@ -158,7 +158,7 @@ EOF
         { in_root 'tail /tmp/tools.log'; fail "$variant" "test tools do not install"; return; }
     in_root 'id player >/dev/null 2>&1 || useradd -m -s /bin/sh player'
     mkdir -p "$root/opt/brimzo-check" "$root/tmp/shots"
-    cp tools/check_install_play.py tests/support/game_window.py "$root/opt/brimzo-check/"
+    cp tools/check_install_play.py tests/support/game_window.py tools/gen_images.py "$root/opt/brimzo-check/"
     chmod 1777 "$root/tmp/shots"
 
     # Three starts, each in a login shell of the player, as from a desktop session.

@@ -22,8 +22,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_window import (CELLS, STARTUP_FAILURE, Failure, Pictures, Window, cell_centre,  # noqa: E402
-                         neighbours, reachable, read_board)
+from game_window import (CELLS, Failure, Pictures, Window, cell_centre, check,  # noqa: E402
+                         neighbours, reachable, sdl_libraries, settled_board)
 
 DATA = "/usr/share/games/brimzo/data"  # the installed assets, where the pictures are read
 GAME = "/usr/libexec/brimzo/brimzo"
@@ -46,11 +46,6 @@ def free_display():
 DISPLAY = free_display()
 
 
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
 def desktop_command():
     """The Exec line of the installed desktop entry, split into words (no field codes)."""
     entries = glob.glob("/usr/share/applications/*brimzo*.desktop")
@@ -65,65 +60,13 @@ def desktop_command():
     return [path] + words[1:]
 
 
-def start(command, env, attempts=3):
-    """The game's window, as a game_window.Window, started by the launcher. A start that Xvfb
-    refused (the SDL start-up failure in the log) is tried again, as in the project's tests."""
-    log_path = os.path.join(PLAYER_DIR, "brimzo.log")
-    for attempt in range(attempts):
-        err = open("/tmp/launcher-%d.err" % os.getpid(), "w+")
-        game = subprocess.Popen(command, env=env, stderr=err)
-        try:
-            ids = subprocess.run(["xdotool", "search", "--sync", "--name", "^Brimzo$"], env=env,
-                                 capture_output=True, text=True, timeout=20).stdout.split()
-        except subprocess.TimeoutExpired:
-            ids = []
-        if ids:
-            break
-        game.kill()
-        game.wait()
-        try:
-            with open(log_path, "rb") as f:
-                log = f.read()
-        except FileNotFoundError:
-            log = b""
-        if not STARTUP_FAILURE.search(log):
-            err.seek(0)
-            raise Failure("no window; launcher said %r; log %r" % (err.read(), log))
-    else:
-        raise Failure("no window in %d starts" % attempts)
-    # The project's Window, filled in for a process that we started ourselves.
-    w = Window.__new__(Window)
-    w.display, w.work, w.log_path, w.env, w.game, w.id = DISPLAY, PLAYER_DIR, log_path, env, game, ids[0]
-    w.retried = attempt
-    geometry = dict(line.split("=") for line in w.xdo("getwindowgeometry", "--shell", w.id).split())
-    w.x, w.y = int(geometry["X"]), int(geometry["Y"])
-    w.size = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
-    w.pointer = (0, 0)
+def start(command, env):
+    """The game's window, started by the launcher, whose own messages are kept in w.stderr.
+    The launcher may start the game twice (without sound), so the window may take longer."""
+    err = open("/tmp/launcher-%d.err" % os.getpid(), "w+")
+    w = Window(DISPLAY, command, os.path.join(PLAYER_DIR, "brimzo.log"), env=env, stderr=err, timeout=20)
     w.stderr = err
     return w
-
-
-def runtime_of(pid):
-    """The game's executable and the SDL 1.2 library it has mapped."""
-    exe = os.readlink("/proc/%d/exe" % pid)
-    with open("/proc/%d/maps" % pid) as f:
-        libs = sorted({line.split()[-1] for line in f if "libSDL-1.2" in line})
-    return exe, libs
-
-
-def settled_board(w, pictures, want, timeout=10.0):
-    end = time.time() + timeout
-    last = None
-    while time.time() < end:
-        try:
-            cells, preview = read_board(pictures, w.grab())
-            if want(cells):
-                return cells, preview
-            last = cells
-        except Failure as e:  # a piece between two frames of its animation
-            last = str(e)
-        time.sleep(0.2)
-    raise Failure("the board never settled as expected; last read: %s" % (last,))
 
 
 def run(mode, shots, expect_sdl):
@@ -133,7 +76,7 @@ def run(mode, shots, expect_sdl):
     command = desktop_command()
     w = start(command, env)
     try:
-        exe, libs = runtime_of(w.game.pid)
+        exe, libs = os.readlink("/proc/%d/exe" % w.game.pid), sdl_libraries(w.game.pid)
         print("process %d runs %s with %s (%d refused start(s))" % (w.game.pid, exe, " ".join(libs), w.retried))
         check(exe == GAME, "the window belongs to %s, not %s" % (exe, GAME))
         check(libs, "no SDL 1.2 library mapped")
@@ -158,7 +101,7 @@ def run(mode, shots, expect_sdl):
             w.wait_log("construction classe jeu")
             w.away()
             pictures, near = Pictures(DATA), neighbours(DATA)
-            cells, preview = settled_board(w, pictures, lambda c: sum(v >= 0 for v in c) == 4)
+            cells, preview = settled_board(w, pictures, lambda c, p: sum(v >= 0 for v in c) == 4, timeout=10)
             w.grab().save(os.path.join(shots, "4-board.png"))
             free = {i for i in range(CELLS) if cells[i] < 0}
             piece = next(i for i in range(CELLS) if cells[i] >= 0)
@@ -173,11 +116,11 @@ def run(mode, shots, expect_sdl):
             after = {i: c for i, c in enumerate(cells) if c >= 0 and i != piece}
             after[target] = cells[piece]
 
-            def turn_done(c):
+            def turn_done(c, p):
                 new = sorted(v for i, v in enumerate(c) if v >= 0 and i not in after)
                 return all(c[i] == v for i, v in after.items()) and new == sorted(preview)
 
-            settled_board(w, pictures, turn_done)
+            settled_board(w, pictures, turn_done, timeout=10)
             w.grab().save(os.path.join(shots, "5-after-move.png"))
             print("move played: piece arrived on %d, 4 new pieces dealt" % target)
         else:

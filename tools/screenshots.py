@@ -144,7 +144,7 @@ def main():
             time.sleep(0.1)
         pictures = Pictures(DATA)
         player = Player(neighbours(DATA))
-        w = Window(":%d" % n, binary, work)
+        w = Window(":%d" % n, [binary], os.path.join(work, "brimzo.log"), cwd=work)
         w.wait_log("construction classe intro")
         w.away()
         save(w.grab(), "intro.png")

@@ -8,18 +8,21 @@ Needs Debian's xdotool and python3-pil (run with /usr/bin/python3)."""
 import os
 import re
 import subprocess
+import sys
 import time
 
 from PIL import Image, ImageChops, ImageDraw, ImageGrab, ImageStat
+
+# Where each cell's piece is drawn: the geometry the picture generator shares with the game
+# (tools/ in the repository; copied beside this file where it runs elsewhere).
+sys.path.insert(1, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from gen_images import cell_centre, cell_pos  # noqa: E402,F401  (cell_centre: for the drivers)
 
 CELLS = 126
 SPRITE = 42
 COLOURS = 8
 FRAMES = 5
 CURSOR = (16, 23)
-# Where the game draws each cell's piece: six per group, even groups one pixel higher.
-X_EVEN = (262, 342, 422, 503, 583, 663)
-X_ODD = (302, 382, 462, 543, 623, 703)
 # Where a read patch must match: inside the sprite, off the two-pixel bands that the sprites
 # of neighbouring cells share.
 INNER = (3, 3, SPRITE - 3, SPRITE - 3)
@@ -30,16 +33,9 @@ class Failure(Exception):
     pass
 
 
-def cell_pos(cell):
-    group, place = divmod(cell, 6)
-    if group % 2 == 0:
-        return X_EVEN[place], 24 * group + 38
-    return X_ODD[place], 24 * group + 39
-
-
-def cell_centre(cell):
-    x, y = cell_pos(cell)
-    return x + SPRITE // 2, y + SPRITE // 2
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
 
 
 def preview_pos(k):
@@ -85,13 +81,17 @@ class Pictures:
 
     def __init__(self, data_dir):
         self.data = data_dir
+        self.loaded = {}
         self.board = self.load("grille.png")
         self.sheet = self.load("pions.png")
         self.sheet_mask = opaque(self.sheet)
         self.patches = {}
 
     def load(self, name):
-        return Image.open(os.path.join(self.data, name)).convert("RGB")
+        """A picture of data/, read once."""
+        if name not in self.loaded:
+            self.loaded[name] = Image.open(os.path.join(self.data, name)).convert("RGB")
+        return self.loaded[name]
 
     def sprite_on(self, background, colour, frame):
         box = (frame * SPRITE, colour * SPRITE, (frame + 1) * SPRITE, (colour + 1) * SPRITE)
@@ -136,6 +136,28 @@ def read_board(pictures, shot):
     return cells, preview
 
 
+def settled_board(w, pictures, want, timeout=6.0):
+    """Reads the board until `want(cells, preview)` holds; Failure when it never does."""
+    end = time.time() + timeout
+    last = None
+    while time.time() < end:
+        try:
+            cells, preview = read_board(pictures, w.grab())
+            last = (cells, preview)
+            if want(cells, preview):
+                return cells, preview
+        except Failure as e:  # a piece caught between two frames of its animation
+            last = str(e)
+        time.sleep(0.2)
+    raise Failure("the board never showed what was expected; last read: %s" % (last,))
+
+
+def sdl_libraries(pid):
+    """The SDL 1.2 libraries the process has mapped."""
+    with open("/proc/%d/maps" % pid) as f:
+        return sorted({line.split()[-1] for line in f if "libSDL-1.2" in line})
+
+
 def shown_picture(shot, pictures, names, pointer):
     """Which of the full-window pictures `names` the window shows, judged everywhere but under
     the cursor at `pointer`: (name, its mean difference, the largest difference elsewhere)."""
@@ -151,23 +173,28 @@ def shown_picture(shot, pictures, names, pointer):
 
 
 class Window:
-    """The game started in `work` on `display`; `log` is its log file."""
+    """The game's window on `display`, from `command` (the game, or the launcher that runs it)
+    started in `cwd`; `log_path` is the game's log, read to tell a start that Xvfb refused.
+    `env` is the whole environment, used as given; without it, this process's environment with
+    SDL's x11 video and dummy audio drivers unless they are set."""
 
-    def __init__(self, display, binary, work, env=None, attempts=3):
+    def __init__(self, display, command, log_path, cwd=None, env=None, stderr=None, attempts=3,
+                 timeout=10):
         self.display = display
-        self.work = work
-        self.log_path = os.path.join(work, "brimzo.log")
-        self.env = dict(env or os.environ, DISPLAY=display)
-        self.env.setdefault("SDL_VIDEODRIVER", "x11")
-        self.env.setdefault("SDL_AUDIODRIVER", "dummy")
+        self.log_path = log_path
+        if env is None:
+            env = dict(os.environ)
+            env.setdefault("SDL_VIDEODRIVER", "x11")
+            env.setdefault("SDL_AUDIODRIVER", "dummy")
+        self.env = dict(env, DISPLAY=display)
         self.retried = 0
         for _ in range(attempts):
             if os.path.exists(self.log_path):
                 os.remove(self.log_path)
-            self.game = subprocess.Popen([binary], cwd=work, env=self.env)
+            self.game = subprocess.Popen(command, cwd=cwd, env=self.env, stderr=stderr)
             try:
                 out = subprocess.run(["xdotool", "search", "--sync", "--name", "^Brimzo$"], env=self.env,
-                                     capture_output=True, text=True, timeout=10).stdout.split()
+                                     capture_output=True, text=True, timeout=timeout).stdout.split()
             except subprocess.TimeoutExpired:
                 out = []
             if out:
