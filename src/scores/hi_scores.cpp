@@ -5,7 +5,6 @@
 #include "game/score.h"
 #include "media/input.h"
 #include "media/media.h"
-#include "scores/insertion.h"
 
 #include <cstdio>
 #include <cstring>
@@ -89,12 +88,14 @@ hi_scores::~hi_scores()
 
 void hi_scores::load_scores()
 {
-    ::load_scores(names, scores);
+    ::load_scores(names, scores, &table_seen);
 }
 
+// The result goes into the table as it now lies on disk, which another game may have changed
+// since this screen loaded it; the row is -1 when the result no longer makes the table.
 void hi_scores::save_scores()
 {
-    ::save_scores(names, scores);
+    new_rank = record_result(names, scores, table_seen, score, entered_name);
 }
 
 void hi_scores::write_check_key()
@@ -155,7 +156,6 @@ void hi_scores::name_entry_click()
     if (!check_in_rect(mouse_x, mouse_y, buttons[OK_BUTTON]))
         return;
     entry_active = false;
-    new_rank = insert_score(names, scores, score, entered_name);
     save_scores();
     build_score_lines();
     score = 0;

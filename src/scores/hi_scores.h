@@ -42,6 +42,7 @@ private:
     Mix_Chunk* hi_score_sound;
     int scores[SCORE_ENTRIES];
     std::string names[SCORE_ENTRIES];
+    score_table_seen table_seen; // the score file as this screen loaded it
     std::string letters[3];
     std::string entered_name;
     int letter_index[3];

@@ -3,15 +3,20 @@
 
 #include "app/log.h"
 #include "integrity/crc32.h"
+#include "scores/insertion.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -21,6 +26,7 @@ const char* const SCORES_NEW_PATH = "./data/scores.txt.new";
 const char* const KEY_NEW_PATH = "./data/scores.cle.new";
 
 void (*score_save_hook)(int step) = nullptr;
+int score_lock_wait_ms = 3000;
 
 namespace {
 
@@ -34,11 +40,32 @@ int system_access(const char* path, int mode)
     return faccessat(AT_FDCWD, path, mode, AT_EACCESS);
 }
 
+// flock on the directory opened for reading: it creates nothing, needs no write access, and
+// lasts until the descriptor is closed, whatever else the process opens and closes (unlike
+// fcntl's record locks), or until the process dies.
+int system_try_lock(const char* directory)
+{
+    const int fd = ::open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    errno = error == EINTR ? EWOULDBLOCK : error;
+    return -1;
+}
+
+void system_unlock(int fd)
+{
+    ::close(fd);
+}
+
 } // namespace
 
-const score_fs_calls score_fs_system = {system_open,   ::write,  ::fsync,    ::close,
-                                        ::rename,      ::unlink, ::lstat,    ::readlink,
-                                        system_access, ::fchmod, ::ftruncate};
+const score_fs_calls score_fs_system = {
+    system_open, ::write,       ::fsync,  ::close,     ::rename,        ::unlink,     ::lstat,
+    ::readlink,  system_access, ::fchmod, ::ftruncate, system_try_lock, system_unlock};
 score_fs_calls score_fs = score_fs_system;
 
 namespace {
@@ -53,6 +80,19 @@ const char* const IN_PLACE = "Cr\xe9"
                              "e dans le dossier des hi_scores, \xe9"
                              "criture sur place";
 const char* const RESUMED = "Reprise d'une sauvegarde interrompue des hi_scores";
+const char* const CHANGED = "Fichier hi_scores modifi\xe9 par une autre partie, nouvelle lecture";
+const char* const LOCK_LOAD = "Verrou des hi_scores non obtenu, chargement sans \xe9"
+                              "criture";
+const char* const LOCK_SAVE = "Verrou des hi_scores non obtenu, r\xe9sultat non sauvegard\xe9";
+const char* const LOCK_KEY = "Verrou des hi_scores non obtenu, cl\xe9 non r\xe9\xe9"
+                             "crite";
+const char* const NO_LOCK = "Verrouillage des hi_scores impossible, poursuite sans verrou";
+const char* const PUSHED_OUT =
+    "R\xe9sultat sorti du tableau par une autre partie, non sauvegard\xe9";
+
+// Longest score file whose beginning may be taken as a table written in place (see
+// load_locked): a table the game writes is far shorter.
+constexpr uint32_t PREFIX_LIMIT = 64 * 1024;
 
 // Longest name token read from the score file: a name is shown with four characters at most,
 // and a file of any size must not turn into one string of that size.
@@ -129,6 +169,7 @@ struct target
     std::string path;
     bool exists = false;
     mode_t mode = 0;
+    off_t size = 0;
 
     std::string temp() const { return path + ".new"; }
     std::string directory() const
@@ -140,23 +181,23 @@ struct target
 
 // Follows the links from `path` to the file they end at, which may not exist yet (a dangling
 // link names the file to create). A relative link is read from the link's own directory.
-bool resolve(const char* path, target& t)
+bool resolve(const char* path, target& t, const score_fs_calls& fs = score_fs)
 {
     std::string p = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st;
-        if (score_fs.lstat(p.c_str(), &st) != 0) {
+        if (fs.lstat(p.c_str(), &st) != 0) {
             if (errno != ENOENT)
                 return false;
-            t = target{p, false, 0};
+            t = target{p, false, 0, 0};
             return true;
         }
         if (!S_ISLNK(st.st_mode)) {
-            t = target{p, true, st.st_mode};
+            t = target{p, true, st.st_mode, st.st_size};
             return true;
         }
         char buffer[4096];
-        const ssize_t n = score_fs.readlink(p.c_str(), buffer, sizeof buffer);
+        const ssize_t n = fs.readlink(p.c_str(), buffer, sizeof buffer);
         if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer)
             return false;
         std::string to(buffer, static_cast<size_t>(n));
@@ -253,12 +294,19 @@ bool rename_temp(const target& t)
 
 // Rewrites an existing file through its own inode, as the game did before it saved through
 // new files: the bytes over the old ones from the start, then the length cut, then a sync.
-bool write_in_place(const target& t, const std::string& bytes)
+// A key is padded with spaces (which its reader skips) to `pad_to` bytes before the cut, so
+// that no byte of the longer key it replaces is left behind the new one should the process
+// die between the write and the cut. A score file is never padded: the load finds a table
+// followed by the rest of a longer one instead (see load_locked).
+bool write_in_place(const target& t, const std::string& bytes, off_t pad_to = 0)
 {
     const int fd = score_fs.open(t.path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    bool ok = write_all(fd, bytes) &&
+    std::string padded = bytes;
+    if (pad_to > static_cast<off_t>(bytes.size()))
+        padded.append(static_cast<size_t>(pad_to) - bytes.size(), ' ');
+    bool ok = write_all(fd, padded) &&
               score_fs.ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
               score_fs.fsync(fd) == 0;
     ok = score_fs.close(fd) == 0 && ok;
@@ -266,8 +314,9 @@ bool write_in_place(const target& t, const std::string& bytes)
 }
 
 // One file replaced by the save rules: left alone without write permission, else through
-// target.new and a rename, else (the directory refusing new files) in place.
-bool replace_one(const char* path, const std::string& bytes)
+// target.new and a rename, else (the directory refusing new files) in place. `is_key` pads an
+// in-place write to the length of the key it replaces.
+bool replace_one(const char* path, const std::string& bytes, bool is_key)
 {
     target t;
     if (!resolve(path, t))
@@ -291,7 +340,7 @@ bool replace_one(const char* path, const std::string& bytes)
         if (!t.exists)
             return false;
         write_log(IN_PLACE, LOG_NO_NUMBER);
-        return write_in_place(t, bytes);
+        return write_in_place(t, bytes, is_key ? t.size : 0);
     case temp_result::failed:
         break;
     }
@@ -299,9 +348,12 @@ bool replace_one(const char* path, const std::string& bytes)
 }
 
 // The save for a directory that refuses new files. There is no way to swap both files at
-// once, so the key first vouches for the old and the new score file together ("NEW OLD"),
+// once, so the key first vouches for the new and the old score file together ("NEW OLD"),
 // then the score file is rewritten, then the key is rewritten from the score file as it lies
-// on disk. A failure at any step puts back what it touched; the load accepts either pair.
+// on disk. A failure at any step puts back what it touched. Every write of the key is padded
+// to the longest key it may cover, and a kill between the score file's write and its cut
+// leaves one table followed by the rest of the other, which the load accepts while the key
+// holds both: so a kill at any point leaves the old table or the new one.
 bool save_in_place(const target& s, const target& k, const std::string& text)
 {
     write_log(IN_PLACE, LOG_NO_NUMBER);
@@ -313,8 +365,9 @@ bool save_in_place(const target& s, const target& k, const std::string& text)
     const std::string old_key = read_bytes(k.path);
     const std::string both =
         key_text(key_of_bytes(text)) + " " + key_text(key_of_bytes(old_scores));
-    if (!write_in_place(k, both)) {
-        write_in_place(k, old_key);
+    const off_t key_room = static_cast<off_t>(std::max(old_key.size(), both.size()));
+    if (!write_in_place(k, both, key_room)) {
+        write_in_place(k, old_key, key_room);
         write_log(SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
@@ -323,7 +376,7 @@ bool save_in_place(const target& s, const target& k, const std::string& text)
         write_log(SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
-    if (!write_in_place(k, key_text(key_of(s.path.c_str())))) {
+    if (!write_in_place(k, key_text(key_of(s.path.c_str())), key_room)) {
         write_log(KEY_SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
@@ -402,46 +455,169 @@ std::string scores_file_text(const std::string (&names)[SCORE_ENTRIES],
     return text;
 }
 
-// A score file that disagrees with its key is deleted and replaced by the default table. Two
-// exceptions keep a save that was cut short from costing the table. save_scores renames the
-// new score file into place before the new key, so a kill between the two renames leaves the
-// new table beside the old key, with the new key still waiting in scores.cle.new: when that
-// pending key matches the score file, the save is completed. A save made in place leaves a
-// key that holds two pairs while it runs: a score file that matches either is taken, and the
-// key is rewritten. Files that may not be written are never deleted or rewritten.
-void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES])
+namespace {
+
+// The lock of the table, held for the life of the object. Operations nest (a load rewrites the
+// key, the end of a name entry loads and saves): only the outermost one takes the lock, and
+// the inner ones share what it got.
+class table_lock
+{
+public:
+    enum state
+    {
+        held,
+        timed_out,  // another game held it past the wait: nothing may be written
+        unavailable // no lock on this file system: the operations go on as they did without
+    };
+
+    table_lock()
+    {
+        if (depth++ > 0)
+            return;
+        outer_state = take();
+    }
+    ~table_lock()
+    {
+        if (--depth > 0)
+            return;
+        if (fd >= 0) {
+            score_fs.unlock(fd);
+            fd = -1;
+        }
+    }
+    table_lock(const table_lock&) = delete;
+    table_lock& operator=(const table_lock&) = delete;
+
+    bool may_write() const { return outer_state != timed_out; }
+
+private:
+    // The lock is on the directory of the score file once links are followed; it is tried
+    // every 20 ms until the wait is over.
+    static state take()
+    {
+        // Found with the system's own calls: which directory is locked is not part of a save
+        // whose calls a test makes fail.
+        target s;
+        if (!resolve(SCORES_PATH, s, score_fs_system))
+            s = target{SCORES_PATH, false, 0, 0};
+        const std::string directory = s.directory();
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(score_lock_wait_ms);
+        for (;;) {
+            fd = score_fs.try_lock(directory.c_str());
+            if (fd >= 0)
+                return held;
+            if (errno != EWOULDBLOCK)
+                break;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return timed_out;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!no_lock_logged) {
+            write_log(NO_LOCK, LOG_NO_NUMBER);
+            no_lock_logged = true;
+        }
+        return unavailable;
+    }
+
+    static int depth;
+    static int fd;
+    static state outer_state;
+    static bool no_lock_logged;
+};
+
+int table_lock::depth = 0;
+int table_lock::fd = -1;
+table_lock::state table_lock::outer_state = table_lock::held;
+bool table_lock::no_lock_logged = false;
+
+check_key key_of_prefix(const char* path, uint32_t length)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(length, '\0');
+    if (!in.read(&bytes[0], length))
+        return check_key{};
+    return key_of_bytes(bytes);
+}
+
+// Cuts the score file to the table at its start, through its own inode.
+bool cut_scores(const target& s, uint32_t length)
+{
+    const int fd = score_fs.open(s.path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    bool ok = score_fs.ftruncate(fd, static_cast<off_t>(length)) == 0 && score_fs.fsync(fd) == 0;
+    ok = score_fs.close(fd) == 0 && ok;
+    return ok;
+}
+
+bool write_key_locked()
+{
+    if (replace_one(KEY_PATH, key_text(key_of(SCORES_PATH)), true))
+        return true;
+    write_log("Echec de l'\xe9"
+              "criture de la cl\xe9 des hi_scores",
+              LOG_NO_NUMBER);
+    return false;
+}
+
+// A score file that disagrees with its key is deleted and replaced by the default table.
+// Three exceptions keep a save that was cut short from costing the table. save_scores renames
+// the new score file into place before the new key, so a kill between the two renames leaves
+// the new table beside the old key, with the new key still waiting in scores.cle.new: when
+// that pending key matches the score file, the save is completed. A save made in place leaves
+// a key that holds two pairs while it runs: a score file that matches either is taken, and the
+// key is rewritten; and so is a score file that begins with exactly the table of either pair
+// (a shorter table written over a longer one, the process killed before the cut), which is
+// then cut there. Files that may not be written are never deleted or rewritten, and neither is
+// anything when `may_write` is false (another game holds the table).
+void load_locked(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES], bool may_write)
 {
     target s, k;
     if (!resolve(SCORES_PATH, s))
-        s = target{SCORES_PATH, true, 0666};
+        s = target{SCORES_PATH, true, 0666, 0};
     if (!resolve(KEY_PATH, k))
-        k = target{KEY_PATH, true, 0666};
+        k = target{KEY_PATH, true, 0666, 0};
     check_key expected, second;
     read_key(KEY_PATH, expected, &second);
     const check_key actual = key_of(SCORES_PATH);
     const bool two_pairs = second != check_key();
     bool pending_key_used = false;
     bool corrupt = false;
+    uint32_t table_length = 0; // when the table is only the start of the file
     if (actual != expected && two_pairs && actual == second) {
         write_log(RESUMED, LOG_NO_NUMBER);
+    } else if (actual != expected && two_pairs) {
+        for (const check_key& pair : {expected, second})
+            if (table_length == 0 && pair.length > 0 && pair.length < actual.length &&
+                pair.length <= PREFIX_LIMIT && key_of_prefix(SCORES_PATH, pair.length) == pair)
+                table_length = pair.length;
+        if (table_length != 0)
+            write_log(RESUMED, LOG_NO_NUMBER);
+        else
+            corrupt = true;
     } else if (actual != expected) {
         check_key pending;
         if (actual.length != 0 && read_key(k.temp().c_str(), pending) && pending == actual) {
             write_log(RESUMED, LOG_NO_NUMBER);
             pending_key_used = true;
-            if (score_fs.rename(k.temp().c_str(), k.path.c_str()) == 0)
+            if (may_write && score_fs.rename(k.temp().c_str(), k.path.c_str()) == 0)
                 sync_directory(k.directory()); // if it fails, the pending key still vouches
         } else {
             corrupt = true;
         }
     }
     // Whatever an interrupted save left behind and did not serve above.
-    score_fs.unlink(s.temp().c_str());
-    if (!pending_key_used)
-        score_fs.unlink(k.temp().c_str());
+    if (may_write) {
+        score_fs.unlink(s.temp().c_str());
+        if (!pending_key_used)
+            score_fs.unlink(k.temp().c_str());
+    }
 
     if (corrupt) {
         write_log("Fichier hi_scores corrompu.", LOG_NO_NUMBER);
+        if (!may_write)
+            return;
         if (permission_of(s) == permission::read_only ||
             permission_of(k) == permission::read_only) {
             write_log(READ_ONLY, LOG_NO_NUMBER);
@@ -449,12 +625,22 @@ void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIE
         }
         score_fs.unlink(s.path.c_str()); // in a directory that refuses it, rewritten in place
     } else {
-        std::ifstream in(SCORES_PATH);
+        std::ifstream in(SCORES_PATH, std::ios::binary);
         if (in) {
             write_log("Chargement des hi_scores.", LOG_NO_NUMBER);
-            read_entries(in, names, scores);
-            if (two_pairs)
-                write_check_key();
+            if (table_length != 0) {
+                std::istringstream table(read_bytes(SCORES_PATH).substr(0, table_length));
+                read_entries(table, names, scores);
+            } else {
+                read_entries(in, names, scores);
+            }
+            in.close();
+            const bool writable = may_write && permission_of(s) == permission::writable &&
+                                  permission_of(k) == permission::writable;
+            if (table_length != 0 && writable && cut_scores(s, table_length))
+                write_key_locked();
+            else if (two_pairs && table_length == 0 && may_write)
+                write_key_locked();
             return;
         }
     }
@@ -462,18 +648,24 @@ void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIE
     write_log("Cr\xe9"
               "ation d'un nouveau fichier de hi_scores",
               LOG_NO_NUMBER);
-    if (!replace_one(SCORES_PATH, default_file_text()))
+    if (!replace_one(SCORES_PATH, default_file_text(), false))
         write_log("Echec de l'\xe9"
                   "criture du fichier de hi_scores",
                   LOG_NO_NUMBER);
-    write_check_key();
+    write_key_locked();
+}
+
+score_table_seen seen_now()
+{
+    const check_key now = key_of(SCORES_PATH);
+    return score_table_seen{now.crc, now.length};
 }
 
 // The order of the steps is what keeps the table safe: both new files are complete and on
 // disk before anything is renamed, and the score file is renamed before its key, which
-// load_scores knows how to finish (see above). Until the first rename the old pair is intact,
+// load_locked knows how to finish (see above). Until the first rename the old pair is intact,
 // so a failure there only removes the new files.
-bool save_scores(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[SCORE_ENTRIES])
+bool save_locked(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[SCORE_ENTRIES])
 {
     write_log("Sauvegarde des hi_scores", LOG_NO_NUMBER);
     const std::string text = scores_file_text(names, scores);
@@ -518,12 +710,64 @@ bool save_scores(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[
     return true;
 }
 
+} // namespace
+
+void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES],
+                 score_table_seen* seen)
+{
+    table_lock lock;
+    if (!lock.may_write())
+        write_log(LOCK_LOAD, LOG_NO_NUMBER);
+    load_locked(names, scores, lock.may_write());
+    if (seen != nullptr)
+        *seen = seen_now();
+}
+
+bool save_scores(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[SCORE_ENTRIES])
+{
+    table_lock lock;
+    if (!lock.may_write()) {
+        write_log(LOCK_SAVE, LOG_NO_NUMBER);
+        return false;
+    }
+    return save_locked(names, scores);
+}
+
 bool write_check_key()
 {
-    if (replace_one(KEY_PATH, key_text(key_of(SCORES_PATH))))
-        return true;
-    write_log("Echec de l'\xe9"
-              "criture de la cl\xe9 des hi_scores",
-              LOG_NO_NUMBER);
-    return false;
+    table_lock lock;
+    if (!lock.may_write()) {
+        write_log(LOCK_KEY, LOG_NO_NUMBER);
+        return false;
+    }
+    return write_key_locked();
+}
+
+// Two games may both be in a name entry on one table: the second to finish must not write
+// back the copy it loaded over the first one's result. So the table on disk is read again,
+// under the lock, unless it is still the one this game loaded, and the result goes into that.
+int record_result(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES],
+                  score_table_seen& seen, int points, const std::string& name)
+{
+    table_lock lock;
+    if (!lock.may_write()) {
+        const int row = insert_score(names, scores, points, name);
+        write_log(LOCK_SAVE, LOG_NO_NUMBER);
+        return row < SCORE_ENTRIES ? row : -1;
+    }
+    const check_key now = key_of(SCORES_PATH);
+    if (now.crc != seen.crc || now.length != seen.length) {
+        write_log(CHANGED, LOG_NO_NUMBER);
+        default_scores(names, scores);
+        load_locked(names, scores, true);
+        seen = seen_now();
+    }
+    const int row = insert_score(names, scores, points, name);
+    if (row >= SCORE_ENTRIES) {
+        write_log(PUSHED_OUT, LOG_NO_NUMBER);
+        return -1;
+    }
+    save_locked(names, scores);
+    seen = seen_now();
+    return row;
 }

@@ -1,6 +1,7 @@
 // The high-score table on disk: ./data/scores.txt and its check key ./data/scores.cle.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -21,10 +22,37 @@ void default_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENT
 std::string scores_file_text(const std::string (&names)[SCORE_ENTRIES],
                              const int (&scores)[SCORE_ENTRIES]);
 
+// The score file as one game last saw it on disk, its CRC-32 and length: a later save can tell
+// from it whether another game has written the table since.
+struct score_table_seen
+{
+    uint32_t crc = 0;
+    uint32_t length = 0;
+};
+
 // Reads the table from the score file if it agrees with its key (entries the file does not
 // supply keep their values); otherwise deletes it and writes the default file and its key.
-// A key left pending by an interrupted save is taken when it matches the score file.
-void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES]);
+// A key left pending by an interrupted save is taken when it matches the score file. When
+// `seen` is given, it receives the score file as the load left it.
+void load_scores(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES],
+                 score_table_seen* seen = nullptr);
+
+// The end of a name entry, with every other game on this machine kept out of the table: when
+// the score file is no longer the one described by `seen`, the table is read from disk again
+// (logged); then `points` is inserted under `name` by the game's rule and the table is saved.
+// Returns the new row, or -1 when ten better results are now in the table: then nothing is
+// inserted or written (logged). When the other games hold the table past the wait, the result
+// goes into the table in memory only, and the log says that it was not saved.
+int record_result(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES],
+                  score_table_seen& seen, int points, const std::string& name);
+
+// Every operation that reads the pair and may write it (the load, the save, the key's rewrite)
+// holds one lock that all games on this machine respect: flock on the directory of the score
+// file, which creates nothing, follows links, needs only read access and is released when its
+// holder dies. A game waits for it up to score_lock_wait_ms; past that it writes nothing (a
+// load only reads). Where the file system has no such lock, the operations go on without it,
+// logged once.
+extern int score_lock_wait_ms; // 3000 by default
 
 // Saves the table and its key. Both files are written to their ".new" names, synced, then
 // renamed over the old ones, score file first: a failure or a kill at any point leaves a
@@ -65,6 +93,10 @@ struct score_fs_calls
     int (*access)(const char* path, int mode); // with the effective user and group
     int (*fchmod)(int fd, mode_t mode);
     int (*ftruncate)(int fd, off_t length);
+    // Tries once to take the table's lock on `directory`: a descriptor that holds it, or -1
+    // with errno EWOULDBLOCK when another game holds it (any other errno: no lock to be had).
+    int (*try_lock)(const char* directory);
+    void (*unlock)(int fd);
 };
 extern const score_fs_calls score_fs_system;
 extern score_fs_calls score_fs;

@@ -3,8 +3,10 @@
 
 #include "scores/score_file.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <set>
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +21,14 @@ bool fails()
         return true;
     }
     return false;
+}
+
+// The call just made was the one to stop at.
+template <typename T> T made(T result)
+{
+    if (active->kill_after != 0 && active->calls == active->kill_after)
+        kill(getpid(), SIGKILL);
+    return result;
 }
 
 bool refused()
@@ -36,7 +46,7 @@ int f_open(const char* path, int flags, mode_t mode)
     const int fd = score_fs_system.open(path, flags, mode);
     if (fd >= 0 && !active->full_disk_path.empty() && active->full_disk_path == path)
         full_disk_fds.insert(fd);
-    return fd;
+    return made(fd);
 }
 
 ssize_t f_write(int fd, const void* bytes, size_t count)
@@ -47,54 +57,68 @@ ssize_t f_write(int fd, const void* bytes, size_t count)
         errno = ENOSPC;
         return -1;
     }
-    return score_fs_system.write(fd, bytes, count);
+    return made(score_fs_system.write(fd, bytes, count));
 }
 
 int f_fsync(int fd)
 {
-    return fails() ? -1 : score_fs_system.fsync(fd);
+    return fails() ? -1 : made(score_fs_system.fsync(fd));
 }
 
 int f_close(int fd)
 {
     full_disk_fds.erase(fd);
     const int result = score_fs_system.close(fd); // a failed close still releases the fd
-    return fails() ? -1 : result;
+    return fails() ? -1 : made(result);
 }
 
 int f_rename(const char* from, const char* to)
 {
-    return fails() || refused() ? -1 : score_fs_system.rename(from, to);
+    return fails() || refused() ? -1 : made(score_fs_system.rename(from, to));
 }
 
 int f_unlink(const char* path)
 {
-    return fails() || refused() ? -1 : score_fs_system.unlink(path);
+    return fails() || refused() ? -1 : made(score_fs_system.unlink(path));
 }
 
 int f_lstat(const char* path, struct stat* st)
 {
-    return fails() ? -1 : score_fs_system.lstat(path, st);
+    return fails() ? -1 : made(score_fs_system.lstat(path, st));
 }
 
 ssize_t f_readlink(const char* path, char* buffer, size_t size)
 {
-    return fails() ? -1 : score_fs_system.readlink(path, buffer, size);
+    return fails() ? -1 : made(score_fs_system.readlink(path, buffer, size));
 }
 
 int f_access(const char* path, int mode)
 {
-    return fails() ? -1 : score_fs_system.access(path, mode);
+    return fails() ? -1 : made(score_fs_system.access(path, mode));
 }
 
 int f_fchmod(int fd, mode_t mode)
 {
-    return fails() ? -1 : score_fs_system.fchmod(fd, mode);
+    return fails() ? -1 : made(score_fs_system.fchmod(fd, mode));
 }
 
 int f_ftruncate(int fd, off_t length)
 {
-    return fails() ? -1 : score_fs_system.ftruncate(fd, length);
+    return fails() ? -1 : made(score_fs_system.ftruncate(fd, length));
+}
+
+int f_try_lock(const char* directory)
+{
+    if (active->lock_error != 0) {
+        errno = active->lock_error;
+        return -1;
+    }
+    return score_fs_system.try_lock(directory);
+}
+
+void f_unlock(int fd)
+{
+    score_fs_system.unlock(fd);
 }
 
 } // namespace
@@ -102,8 +126,9 @@ int f_ftruncate(int fd, off_t length)
 fs_fault_scope::fs_fault_scope(fs_faults& faults)
 {
     active = &faults;
-    score_fs = score_fs_calls{f_open,  f_write,    f_fsync,  f_close,  f_rename,   f_unlink,
-                              f_lstat, f_readlink, f_access, f_fchmod, f_ftruncate};
+    score_fs =
+        score_fs_calls{f_open,     f_write,  f_fsync,  f_close,     f_rename,   f_unlink, f_lstat,
+                       f_readlink, f_access, f_fchmod, f_ftruncate, f_try_lock, f_unlock};
 }
 
 fs_fault_scope::~fs_fault_scope()

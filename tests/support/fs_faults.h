@@ -13,7 +13,13 @@ struct fs_faults
     bool refuse_new_files = false;
     // Writes to a file opened at this path fail with ENOSPC, as on a full disk.
     std::string full_disk_path;
-    int calls = 0; // calls made so far
+    // The process kills itself (SIGKILL) right after call number kill_after has been made, 0
+    // for never: a child stopped at that exact point of a save or a load.
+    int kill_after = 0;
+    // The table's lock: 0 takes the system's; EWOULDBLOCK finds it held by another game at
+    // every try; any other errno makes it unavailable, as on a file system without locks.
+    int lock_error = 0;
+    int calls = 0; // calls made so far (the lock's own are not counted)
 };
 
 // Routes every call of score_fs through `faults` while it lives; the system's calls after.
