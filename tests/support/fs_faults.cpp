@@ -42,7 +42,7 @@ bool refused()
 int f_open(const char* path, int flags, mode_t mode)
 {
     if (fails() || ((flags & O_CREAT) != 0 && refused()))
-        return -1;
+        return made(-1);
     const int fd = score_fs_system.open(path, flags, mode);
     if (fd >= 0 && !active->full_disk_path.empty() && active->full_disk_path == path)
         full_disk_fds.insert(fd);
@@ -52,59 +52,59 @@ int f_open(const char* path, int flags, mode_t mode)
 ssize_t f_write(int fd, const void* bytes, size_t count)
 {
     if (fails())
-        return -1;
+        return made(-1);
     if (full_disk_fds.count(fd) != 0) {
         errno = ENOSPC;
-        return -1;
+        return made(-1);
     }
     return made(score_fs_system.write(fd, bytes, count));
 }
 
 int f_fsync(int fd)
 {
-    return fails() ? -1 : made(score_fs_system.fsync(fd));
+    return made(fails() ? -1 : score_fs_system.fsync(fd));
 }
 
 int f_close(int fd)
 {
     full_disk_fds.erase(fd);
     const int result = score_fs_system.close(fd); // a failed close still releases the fd
-    return fails() ? -1 : made(result);
+    return made(fails() ? -1 : result);
 }
 
 int f_rename(const char* from, const char* to)
 {
-    return fails() || refused() ? -1 : made(score_fs_system.rename(from, to));
+    return made(fails() || refused() ? -1 : score_fs_system.rename(from, to));
 }
 
 int f_unlink(const char* path)
 {
-    return fails() || refused() ? -1 : made(score_fs_system.unlink(path));
+    return made(fails() || refused() ? -1 : score_fs_system.unlink(path));
 }
 
 int f_lstat(const char* path, struct stat* st)
 {
-    return fails() ? -1 : made(score_fs_system.lstat(path, st));
+    return made(fails() ? -1 : score_fs_system.lstat(path, st));
 }
 
 ssize_t f_readlink(const char* path, char* buffer, size_t size)
 {
-    return fails() ? -1 : made(score_fs_system.readlink(path, buffer, size));
+    return made(fails() ? -1 : score_fs_system.readlink(path, buffer, size));
 }
 
 int f_access(const char* path, int mode)
 {
-    return fails() ? -1 : made(score_fs_system.access(path, mode));
+    return made(fails() ? -1 : score_fs_system.access(path, mode));
 }
 
 int f_fchmod(int fd, mode_t mode)
 {
-    return fails() ? -1 : made(score_fs_system.fchmod(fd, mode));
+    return made(fails() ? -1 : score_fs_system.fchmod(fd, mode));
 }
 
 int f_ftruncate(int fd, off_t length)
 {
-    return fails() ? -1 : made(score_fs_system.ftruncate(fd, length));
+    return made(fails() ? -1 : score_fs_system.ftruncate(fd, length));
 }
 
 int f_try_lock(const char* directory)
