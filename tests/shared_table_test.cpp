@@ -411,7 +411,7 @@ TEST_F(SharedTable, LoadsRacingSavesNeverLoseOrRejectTheTable)
     EXPECT_FALSE(file_exists(KEY_NEW_PATH));
 }
 
-// Processes that each record results that no other process has (score 100000 + 32 i + id,
+// Processes that each record results that no other process has (score 100000 + 128 i + id,
 // named after the id), every one as a game does: the table loaded when the screen is built,
 // the result recorded at OK. Each reports over a pipe the results it recorded. Afterwards,
 // every row of the table is a real result, every reported result that beats the tenth row is
@@ -433,7 +433,7 @@ class ManyGames : public SharedTable, public ::testing::WithParamInterface<stres
 };
 
 constexpr int BASE = 100000;
-constexpr int MAX_IDS = 32;
+constexpr int MAX_IDS = 128;
 constexpr uid_t USERS[2] = {64001, 64002};
 constexpr gid_t GROUP = 64000;
 
@@ -448,7 +448,7 @@ int record_results(int id, int results, bool two_users, int report)
         (setgroups(1, &GROUP) != 0 || setgid(GROUP) != 0 || setuid(USERS[id % 2]) != 0))
         return 2;
     for (int i = 0; i < results; ++i) {
-        const int points = BASE + 32 * i + id;
+        const int points = BASE + MAX_IDS * i + id;
         table t;
         score_table_seen seen;
         load_scores(t.names, t.scores, &seen);
@@ -514,8 +514,8 @@ TEST_P(ManyGames, EveryRecordedResultThatStillQualifiesIsInTheTable)
     const table final_table = loaded();
     const int tenth = final_table.scores[SCORE_ENTRIES - 1];
     for (int i = 0; i < SCORE_ENTRIES; ++i) {
-        const int id = (final_table.scores[i] - BASE) % 32;
-        const int round = (final_table.scores[i] - BASE) / 32;
+        const int id = (final_table.scores[i] - BASE) % MAX_IDS;
+        const int round = (final_table.scores[i] - BASE) / MAX_IDS;
         EXPECT_TRUE(final_table.scores[i] >= BASE && id < next_id && round < results &&
                     final_table.names[i] == name_of(id))
             << "row " << i << " is no result: " << final_table;
