@@ -75,8 +75,8 @@ run save
 [ -f "$player/data/scores.txt" ] && [ ! -L "$player/data/scores.txt" ] || fail "no score file"
 
 # An upgrade: one asset removed, one changed, one added, plus an installed scores.txt that
-# must never replace the player's. A stale link, a link with a wrong target, a leftover
-# temporary link and a plain copy of an asset are cleaned up.
+# must never replace the player's. A stale link, a link with a wrong target, a temporary link
+# left by a launcher that is gone and a plain copy of an asset are cleaned up.
 chmod -R u+w "$root"
 rm "$assets/ligne.wav"
 echo new >"$assets/grille.png"
@@ -87,11 +87,21 @@ snapshot() { find "$root" -printf '%p %y %s %T@ %l\n' | sort; }
 before=$(snapshot)
 ln -s /nowhere "$player/data/gone.png"
 ln -sfn "$work" "$player/data/grille.png"
-ln -s "$assets/grille.png" "$player/data/.grille.png.4242"
+sh -c 'exit 0' &
+gone_pid=$!
+wait "$gone_pid"
+ln -s "$assets/grille.png" "$player/data/.grille.png.$gone_pid"
+# The temporary link of a launcher that is still running is its own: left alone.
+sleep 60 &
+live_pid=$!
+ln -s "$assets/grille.png" "$player/data/.mouvement.wav.$live_pid"
 echo copy >"$player/data/mouvement.wav"
 echo mine >"$player/data/scores.cle"
 run ok
 [ "$status" -eq 0 ] || fail "status $status after the upgrade"
+[ -L "$player/data/.mouvement.wav.$live_pid" ] || fail "a running launcher's link was removed"
+kill "$live_pid"
+rm "$player/data/.mouvement.wav.$live_pid"
 links_are "SF Old Republic Bold Italic.ttf -> $assets/SF Old Republic Bold Italic.ttf
 grille.png -> $assets/grille.png
 mouvement.wav -> $assets/mouvement.wav"

@@ -4,18 +4,20 @@
 # AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, then the shared high-score
 # table: 8 processes recording 200 results each on one table (also killed 100 times at
 # random, and as two users of a shared install when run as root) and 1,000 saves raced by
-# loads. The suite runs all three at a reduced size.
-#   tools/soak.sh [games] [frames] [results]     (0 skips that part)
+# loads; then 20 launchers started at once on one player's directory (Xvfb). The suite runs
+# all of them at a reduced size.
+#   tools/soak.sh [games] [frames] [results] [launchers]     (0 skips that part)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 games=${1:-10000}
 frames=${2:-100000}
 results=${3:-200}
+launchers=${4:-20}
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target soak_test shared_table_test
+cmake --build build -j"$(nproc)" --target soak_test shared_table_test brimzo
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBRIMZO_SANITIZE=ON -DBRIMZO_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j"$(nproc)" --target event_storm_test
 
@@ -29,4 +31,7 @@ fi
 if [ "$results" -gt 0 ]; then
   BRIMZO_SHARED_RESULTS=$results BRIMZO_SHARED_KILLS=100 BRIMZO_RACE_ROUNDS=1000 \
     build/shared_table_test --gtest_filter='*ManyGames*:*Racing*'
+fi
+if [ "$launchers" -gt 0 ]; then
+  bash tests/launchers_together_test.sh build . "$launchers"
 fi
