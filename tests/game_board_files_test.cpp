@@ -263,7 +263,7 @@ TEST(NeighbourFileReader, ShortOrGarbledFileKeepsEverythingReadBeforeTheFault)
         int voisins_du_dernier; // neighbour entries of record `lues` that were read
     };
     const cas cas_[] = {
-        {cinquante_et_demi, 50, 2},         {cinquante_et_demi + "abc 1 2 3", 50, 2}, {"", 0, 0},
+        {cinquante_et_demi, 50, 2},          {cinquante_et_demi + "abc 1 2 3", 50, 2}, {"", 0, 0},
         {"0 12 6 -1 -1 -1 -1 1 13 x", 1, 1}, {"0 12 6 -1 -1 -1 -1 1", 1, 0},
     };
     for (const cas& c : cas_) {

@@ -2,6 +2,7 @@
 // random moments: the next load always gives the old table or the new one.
 #include "scores/score_file.h"
 #include "support/fs_faults.h"
+#include "support/score_table.h"
 #include "support/test_env.h"
 
 #include <csignal>
@@ -21,43 +22,16 @@ const std::string SAVING = "Sauvegarde des hi_scores\n";
 const std::string LOADING = "Chargement des hi_scores.\n";
 const std::string CORRUPT = "Fichier hi_scores corrompu.\n";
 
-struct table
-{
-    std::string names[SCORE_ENTRIES];
-    int scores[SCORE_ENTRIES];
-
-    explicit table(const char* first, int points)
-    {
-        default_scores(names, scores);
-        names[0] = first;
-        scores[0] = points;
-    }
-    table() { default_scores(names, scores); }
-    bool operator==(const table& other) const
-    {
-        for (int i = 0; i < SCORE_ENTRIES; ++i)
-            if (names[i] != other.names[i] || scores[i] != other.scores[i])
-                return false;
-        return true;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const table& t)
-{
-    return out << t.names[0] << ' ' << t.scores[0];
-}
+using table = score_table;
 
 table loaded()
 {
-    table t;
-    load_scores(t.names, t.scores);
-    return t;
+    return loaded_table();
 }
 
 void clear_files()
 {
-    for (const char* path : {SCORES_PATH, KEY_PATH, SCORES_NEW_PATH, KEY_NEW_PATH})
-        std::remove(path);
+    remove_score_files();
     std::remove("./data/shared/scores.txt");
     std::remove("./data/shared/scores.cle");
     std::remove("./data/shared/scores.txt.new");
@@ -107,7 +81,7 @@ protected:
 TEST_P(FaultAtEveryCall, NextLoadGivesTheOldOrTheNewTable)
 {
     const fault_case& c = GetParam();
-    const table old_table("OLD", 777), new_table("NEW", 999);
+    const table old_table = table::of({{"OLD", 777}}), new_table = table::of({{"NEW", 999}});
     const bool refusing = c.where == layout::refusing_dir;
 
     ASSERT_NO_FATAL_FAILURE(prepare(c.where, old_table));
@@ -323,13 +297,13 @@ const table LONG_TABLE = [] {
 
 INSTANTIATE_TEST_SUITE_P(
     ScoreFile, KilledInPlace,
-    ::testing::Values(in_place_case{"shorter_over_longer", LONG_TABLE, table("NEW", 999)},
-                      in_place_case{"longer_over_shorter", table("OLD", 777), LONG_TABLE},
+    ::testing::Values(in_place_case{"shorter_over_longer", LONG_TABLE, table::of({{"NEW", 999}})},
+                      in_place_case{"longer_over_shorter", table::of({{"OLD", 777}}), LONG_TABLE},
                       // Keys "1232883329 61" and "16213729 61": the new key is two digits
                       // shorter, so an old key written back over "NEW OLD" and not padded
                       // would run into the rest of it ("1232883329 61232883329 61").
-                      in_place_case{"key_two_digits_shorter", table("OLD", 777),
-                                    table("ABC", 999)}),
+                      in_place_case{"key_two_digits_shorter", table::of({{"OLD", 777}}),
+                                    table::of({{"ABC", 999}})}),
     [](const ::testing::TestParamInfo<in_place_case>& info) {
         return std::string(info.param.name);
     });
@@ -339,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(KilledAtRandom, EveryKillLeavesTheOldOrTheNewTable)
 {
     clear_files();
-    const table a("AAB", 500), b("BBC", 600);
+    const table a = table::of({{"AAB", 500}}), b = table::of({{"BBC", 600}});
     ASSERT_TRUE(save_scores(a.names, a.scores));
     const char* env = std::getenv("BRIMZO_KILLS");
     const int kills = env != nullptr ? std::atoi(env) : 200;

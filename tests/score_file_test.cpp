@@ -2,6 +2,7 @@
 // that fail or are killed half-way.
 #include "scores/score_file.h"
 #include "support/fs_faults.h"
+#include "support/score_table.h"
 #include "support/test_env.h"
 
 #include <csignal>
@@ -15,7 +16,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-#include <zlib.h>
 
 namespace {
 
@@ -32,62 +32,17 @@ const std::string RESUMED = "Reprise d'une sauvegarde interrompue des hi_scores\
 const std::string SAVE_FAILED =
     "Echec de la sauvegarde des hi_scores, anciens fichiers conserv\xe9s\n";
 
-// The key of some bytes, worked out here with zlib rather than through the file helper.
-std::string key_for(const std::string& bytes)
+using table = score_table;
+
+// "ZED 120" then the default entries moved down one place.
+table zed_table()
 {
-    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
-    return std::to_string(crc) + " " + std::to_string(bytes.size());
+    return table().with(0, "ZED", 120);
 }
 
-struct table
-{
-    std::string names[SCORE_ENTRIES];
-    int scores[SCORE_ENTRIES];
-
-    table() { default_scores(names, scores); }
-    // "ZED 120" then the default entries moved down one place.
-    static table zed()
-    {
-        table t;
-        for (int i = SCORE_ENTRIES - 1; i > 0; --i) {
-            t.names[i] = t.names[i - 1];
-            t.scores[i] = t.scores[i - 1];
-        }
-        t.names[0] = "ZED";
-        t.scores[0] = 120;
-        return t;
-    }
-    static table of(const std::vector<std::pair<std::string, int>>& entries)
-    {
-        table t;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            t.names[i] = entries[i].first;
-            t.scores[i] = entries[i].second;
-        }
-        return t;
-    }
-    bool operator==(const table& other) const
-    {
-        for (int i = 0; i < SCORE_ENTRIES; ++i)
-            if (names[i] != other.names[i] || scores[i] != other.scores[i])
-                return false;
-        return true;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const table& t)
-{
-    for (int i = 0; i < SCORE_ENTRIES; ++i)
-        out << '[' << t.names[i] << ' ' << t.scores[i] << ']';
-    return out;
-}
-
-// A table filled from the default one by load_scores, as the screen does it.
 table loaded()
 {
-    table t;
-    load_scores(t.names, t.scores);
-    return t;
+    return loaded_table();
 }
 
 bool save(const table& t)
@@ -101,8 +56,7 @@ protected:
     void SetUp() override
     {
         score_save_hook = nullptr;
-        for (const char* path : {SCORES_PATH, KEY_PATH, SCORES_NEW_PATH, KEY_NEW_PATH})
-            std::remove(path);
+        remove_score_files();
     }
     void TearDown() override { SetUp(); }
 };
@@ -122,7 +76,7 @@ TEST_F(ScoreFile, BothFilesMissingWritesTheDefaultFileAndItsKey)
 TEST_F(ScoreFile, SaveWritesNamesAndScoresWithoutSeparatorsAndTheKey)
 {
     LogMark mark;
-    EXPECT_TRUE(save(table::zed()));
+    EXPECT_TRUE(save(zed_table()));
     EXPECT_EQ(mark.since(), SAVING);
     EXPECT_EQ(read_file(SCORES_PATH), ZED_FILE);
     EXPECT_EQ(read_file(SCORES_PATH).size(), 62u);
@@ -184,9 +138,9 @@ TEST_P(LoadFlows, LogsAndTable)
 INSTANTIATE_TEST_SUITE_P(
     ScoreFile, LoadFlows,
     ::testing::Values(
-        load_case{"matching_pair", ZED_FILE.c_str(), ZED_KEY.c_str(), LOADING, table::zed(), false},
+        load_case{"matching_pair", ZED_FILE.c_str(), ZED_KEY.c_str(), LOADING, zed_table(), false},
         load_case{"key_on_two_lines", ZED_FILE.c_str(), ZED_KEY_ON_TWO_LINES.c_str(), LOADING,
-                  table::zed(), false},
+                  zed_table(), false},
         load_case{"content_changed", ZEE_FILE.c_str(), ZED_KEY.c_str(), CORRUPT + CREATED, table(),
                   true},
         load_case{"byte_added", ZED_FILE_PLUS_ONE.c_str(), ZED_KEY.c_str(), CORRUPT + CREATED,
@@ -247,7 +201,7 @@ const table LETTERS = table::of({{"QUI", 9999},
 INSTANTIATE_TEST_SUITE_P(
     ScoreFile, RoundTrip,
     ::testing::Values(
-        round_trip_case{"zed", table::zed(), ZED_FILE.c_str()},
+        round_trip_case{"zed", zed_table(), ZED_FILE.c_str()},
         round_trip_case{"letters_only", LETTERS, LETTERS_FILE.c_str()},
         round_trip_case{"three_spaces", table::of({{"ZED", 500}, {"   ", 400}, {"BOB", 300}}),
                         "ZED 500___ 400BOB 300AAA 70AAA 60AAA 50AAA 40AAA 30AAA 20AAA 10"},
@@ -354,7 +308,7 @@ TEST_F(ScoreFile, PartialNewFilesBesideTheOldPairAreIgnoredAndRemoved)
 // A pending key only ever vouches for the score file it was computed from.
 TEST_F(ScoreFile, PendingKeyThatDoesNotMatchTheScoreFileDoesNotSaveIt)
 {
-    ASSERT_TRUE(save(table::zed()));
+    ASSERT_TRUE(save(zed_table()));
     write_file(SCORES_PATH, ZEE_FILE);
     write_file(KEY_NEW_PATH, key_for(ZED_FILE));
     LogMark mark;
@@ -402,7 +356,7 @@ TEST_P(FailedSave, KeepsThePreviousPairAndLogs)
     LogMark mark;
     {
         fs_fault_scope scope(faults);
-        EXPECT_FALSE(save(table::zed()));
+        EXPECT_FALSE(save(zed_table()));
     }
     EXPECT_EQ(mark.since(), SAVING + SAVE_FAILED);
     EXPECT_EQ(read_file(SCORES_PATH), old_scores);
@@ -494,7 +448,7 @@ mode_t mode_of(const char* path)
 // letter-only table keeps its exact bytes.
 TEST_F(ScoreFile, DirectoryThatRefusesNewFilesIsWrittenInPlace)
 {
-    ASSERT_TRUE(save(table::zed()));
+    ASSERT_TRUE(save(zed_table()));
     ASSERT_EQ(chmod(SCORES_PATH, 0664), 0);
     ASSERT_EQ(chmod(KEY_PATH, 0664), 0);
     LogMark mark;
@@ -592,7 +546,7 @@ TEST_P(LinkedFiles, SaveAndLoadKeepTheLinks)
         key_target = "./data/shared/a.cle";
     }
     if (c.target_exists) {
-        ASSERT_TRUE(save(table::zed()));
+        ASSERT_TRUE(save(zed_table()));
     }
 
     EXPECT_TRUE(save(LETTERS));
@@ -632,7 +586,7 @@ TEST_F(ScoreFile, ReadOnlyFilesAreLeftAsTheyAre)
 {
     for (const char* locked : {SCORES_PATH, KEY_PATH}) {
         SetUp();
-        ASSERT_TRUE(save(table::zed()));
+        ASSERT_TRUE(save(zed_table()));
         ASSERT_EQ(chmod(locked, 0444), 0);
         LogMark mark;
         EXPECT_FALSE(save(LETTERS)) << locked;
@@ -640,7 +594,7 @@ TEST_F(ScoreFile, ReadOnlyFilesAreLeftAsTheyAre)
         EXPECT_EQ(read_file(SCORES_PATH), ZED_FILE) << locked;
         EXPECT_EQ(read_file(KEY_PATH), key_for(ZED_FILE)) << locked;
         EXPECT_EQ(mode_of(locked) & 07777, 0444u) << locked;
-        EXPECT_EQ(loaded(), table::zed()) << locked;
+        EXPECT_EQ(loaded(), zed_table()) << locked;
 
         // Damaged while read-only: loaded as defaults, but neither deleted nor rewritten.
         chmod(locked, 0644);
@@ -662,7 +616,7 @@ TEST_F(ScoreFile, LinksPlantedAtTheTemporaryNamesAreNotFollowed)
         for (bool on_load : {false, true}) {
             SetUp();
             if (!on_load) {
-                ASSERT_TRUE(save(table::zed()));
+                ASSERT_TRUE(save(zed_table()));
             }
             ASSERT_EQ(symlink((test_work_dir() + "/victim.txt").c_str(), planted), 0);
             if (on_load) {

@@ -7,6 +7,7 @@
 #include "scores/hi_scores.h"
 #include "scores/score_file.h"
 #include "support/fs_faults.h"
+#include "support/score_table.h"
 #include "support/test_env.h"
 
 #include <cstdio>
@@ -22,7 +23,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-#include <zlib.h>
 
 namespace {
 
@@ -39,70 +39,27 @@ const std::string NO_LOCK = "Verrouillage des hi_scores impossible, poursuite sa
 const std::string PUSHED_OUT =
     "R\xe9sultat sorti du tableau par une autre partie, non sauvegard\xe9\n";
 
-struct table
-{
-    std::string names[SCORE_ENTRIES];
-    int scores[SCORE_ENTRIES];
+using table = score_table;
 
-    table() { default_scores(names, scores); }
-    // Ten rows named `name`, `top` down in steps of ten.
-    table(const char* name, int top)
-    {
-        for (int i = 0; i < SCORE_ENTRIES; ++i) {
-            names[i] = name;
-            scores[i] = top - 10 * i;
-        }
-    }
-    bool operator==(const table& other) const
-    {
-        for (int i = 0; i < SCORE_ENTRIES; ++i)
-            if (names[i] != other.names[i] || scores[i] != other.scores[i])
-                return false;
-        return true;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const table& t)
+// Ten rows named `name`, `top` down in steps of ten.
+table ten_rows(const char* name, int top)
 {
-    for (int i = 0; i < SCORE_ENTRIES; ++i)
-        out << t.names[i] << ' ' << t.scores[i] << (i + 1 < SCORE_ENTRIES ? ", " : "");
-    return out;
-}
-
-// `t` with a row inserted at `row`, the rows below moved down one place.
-table with_row(table t, int row, const char* name, int points)
-{
-    for (int i = SCORE_ENTRIES - 1; i > row; --i) {
-        t.names[i] = t.names[i - 1];
-        t.scores[i] = t.scores[i - 1];
+    table t;
+    for (int i = 0; i < SCORE_ENTRIES; ++i) {
+        t.names[i] = name;
+        t.scores[i] = top - 10 * i;
     }
-    t.names[row] = name;
-    t.scores[row] = points;
     return t;
 }
 
 table loaded()
 {
-    table t;
-    load_scores(t.names, t.scores);
-    return t;
+    return loaded_table();
 }
 
 void save(const table& t)
 {
     ASSERT_TRUE(save_scores(t.names, t.scores));
-}
-
-void clear_files()
-{
-    for (const char* path : {SCORES_PATH, KEY_PATH, SCORES_NEW_PATH, KEY_NEW_PATH})
-        std::remove(path);
-}
-
-std::string key_for(const std::string& bytes)
-{
-    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
-    return std::to_string(crc) + " " + std::to_string(bytes.size());
 }
 
 // A child process that runs `body` and exits with what it returns.
@@ -143,11 +100,11 @@ int env_number(const char* name, int fallback)
 class SharedTable : public ::testing::Test
 {
 protected:
-    void SetUp() override { clear_files(); }
+    void SetUp() override { remove_score_files(); }
     void TearDown() override
     {
         score_lock_wait_ms = 3000;
-        clear_files();
+        remove_score_files();
     }
 };
 
@@ -250,7 +207,7 @@ TEST_F(SharedTable, TwoGamesInNameEntryBothKeepTheirResults)
                         "ZAA    300\nABA    200\nAAA    100\nAAA    90\nAAA    80\n"
                         "AAA    70\nAAA    60\nAAA    50\nAAA    40\nAAA    30\n");
 
-    const table expected = with_row(with_row(table(), 0, "ZAA", 300), 1, "ABA", 200);
+    const table expected = table().with(0, "ZAA", 300).with(1, "ABA", 200);
     EXPECT_EQ(loaded(), expected);
     const std::string log = mark.since();
     EXPECT_NE(log.find(CHANGED), std::string::npos) << log;
@@ -303,17 +260,15 @@ TEST_P(MergeAtOk, ResultGoesIntoTheTableAsItLiesOnDisk)
 
 INSTANTIATE_TEST_SUITE_P(
     SharedTable, MergeAtOk,
-    ::testing::Values(merge_case{"unchanged_is_silent", [] {}, 95, 1, SAVING,
-                                 with_row(table(), 1, "NEW", 95), false},
-                      merge_case{"saved_by_another_game",
-                                 [] { save(with_row(table(), 0, "ZED", 500)); }, 95, 2,
-                                 CHANGED + LOADING + SAVING,
-                                 with_row(with_row(table(), 0, "ZED", 500), 2, "NEW", 95), false},
-                      merge_case{"ten_better_results_meanwhile", [] { save(table("TOP", 1000)); },
-                                 95, -1, CHANGED + LOADING + PUSHED_OUT, table("TOP", 1000), true},
-                      merge_case{"damaged_meanwhile", [] { write_file(SCORES_PATH, "garbage"); },
-                                 95, 1, CHANGED + CORRUPT + CREATED + SAVING,
-                                 with_row(table(), 1, "NEW", 95), false}),
+    ::testing::Values(
+        merge_case{"unchanged_is_silent", [] {}, 95, 1, SAVING, table().with(1, "NEW", 95), false},
+        merge_case{"saved_by_another_game", [] { save(table().with(0, "ZED", 500)); }, 95, 2,
+                   CHANGED + LOADING + SAVING, table().with(0, "ZED", 500).with(2, "NEW", 95),
+                   false},
+        merge_case{"ten_better_results_meanwhile", [] { save(ten_rows("TOP", 1000)); }, 95, -1,
+                   CHANGED + LOADING + PUSHED_OUT, ten_rows("TOP", 1000), true},
+        merge_case{"damaged_meanwhile", [] { write_file(SCORES_PATH, "garbage"); }, 95, 1,
+                   CHANGED + CORRUPT + CREATED + SAVING, table().with(1, "NEW", 95), false}),
     [](const ::testing::TestParamInfo<merge_case>& info) { return std::string(info.param.name); });
 
 // Another game holds the lock past the wait: the load only reads (a stray temporary file, a
@@ -321,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
 // nothing; once the lock is free again, the result is saved.
 TEST_F(SharedTable, HolderPastTheWaitLeavesEverythingOnDiskAsItIs)
 {
-    save(table("OLD", 500));
+    save(ten_rows("OLD", 500));
     write_file(SCORES_NEW_PATH, "left by a save in progress");
     const std::string scores_before = read_file(SCORES_PATH);
     const std::string key_before = read_file(KEY_PATH);
@@ -334,9 +289,9 @@ TEST_F(SharedTable, HolderPastTheWaitLeavesEverythingOnDiskAsItIs)
     table t;
     score_table_seen seen;
     load_scores(t.names, t.scores, &seen);
-    EXPECT_EQ(t, table("OLD", 500));
+    EXPECT_EQ(t, ten_rows("OLD", 500));
     EXPECT_EQ(record_result(t.names, t.scores, seen, 455, "NEW"), 5);
-    EXPECT_EQ(t, with_row(table("OLD", 500), 5, "NEW", 455));
+    EXPECT_EQ(t, ten_rows("OLD", 500).with(5, "NEW", 455));
     EXPECT_EQ(mark.since(), LOCK_LOAD + LOADING + LOCK_SAVE);
     EXPECT_EQ(read_file(SCORES_PATH), scores_before);
     EXPECT_EQ(read_file(KEY_PATH), key_before);
@@ -372,7 +327,7 @@ TEST_F(SharedTable, NoLockOnTheFileSystemGoesOnAndSaysSoOnce)
         EXPECT_EQ(record_result(t.names, t.scores, seen, 95, "NEW"), 1);
     }
     EXPECT_EQ(mark.since(), NO_LOCK + CREATED + SAVING);
-    EXPECT_EQ(loaded(), with_row(table(), 1, "NEW", 95));
+    EXPECT_EQ(loaded(), table().with(1, "NEW", 95));
 }
 
 // One process saves two tables in turn while three others load in a loop, as games building
@@ -380,7 +335,7 @@ TEST_F(SharedTable, NoLockOnTheFileSystemGoesOnAndSaysSoOnce)
 // taken for damaged.
 TEST_F(SharedTable, LoadsRacingSavesNeverLoseOrRejectTheTable)
 {
-    const table a("AAB", 500), b("BBC", 600);
+    const table a = ten_rows("AAB", 500), b = ten_rows("BBC", 600);
     save(a);
     const int rounds = env_number("BRIMZO_RACE_ROUNDS", 60);
     LogMark mark;
