@@ -121,8 +121,10 @@ print("\n".join(sorted(vs, key=functools.cmp_to_key(cmp), reverse=True)))')
             FETCHED_VERSION=$version
             return
         fi
+        local errors
+        mapfile -t errors < <(grep -E '^(E|Err):' "$dir/fetch.log" | head -4)
         loud "$pkg $version is the newest version the registry lists, but its files cannot be" \
-            "fetched:" "$(grep -E '^(E|Err):' "$dir/fetch.log" | head -3)" \
+            "fetched:" "${errors[@]}" \
             "Falling back to an older version: the build does NOT carry this update."
         UNFETCHABLE+=("$pkg $version (listed, files not served)")
         rm -rf "$dir"
@@ -332,13 +334,13 @@ step "building"
 cmake --build "$BUILD" -j"$JOBS"
 
 # Not ported yet: the score file. Its compiler errors are kept for the record.
-if cmake --build "$BUILD" --target brimzo_score_file_windows >"$BUILD/score_file_windows.log" 2>&1; then
+if LC_ALL=C cmake --build "$BUILD" --target brimzo_score_file_windows \
+    >"$BUILD/score_file_windows.log" 2>&1; then
     echo "windows.sh: src/scores/score_file.cpp now compiles for Windows" \
         "(cmake/windows.cmake still sets it aside)" >&2
 else
-    echo "== windows.sh: src/scores/score_file.cpp does not compile for Windows yet; undeclared:"
-    grep -o "error: '[^']*' was not declared\|error: '[^']*' has not been declared\|error: [^ ]*: No such file" \
-        "$BUILD/score_file_windows.log" | sort -u | sed 's/^/   /'
+    echo "== windows.sh: src/scores/score_file.cpp does not compile for Windows yet:"
+    { grep -o "error: .*" "$BUILD/score_file_windows.log" || true; } | sort -u | sed 's/^/   /'
 fi
 
 # --- 4. The portable zip and the installer -----------------------------------------------------
