@@ -8,6 +8,7 @@
 #include "game/jeu.h"
 #include "scores/hi_scores.h"
 #include "screens/menu.h"
+#include "support/system.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -15,26 +16,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <malloc.h>
 #include <random>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-// From the sanitizer runtime (gcc ships no header for it).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 namespace {
 
-// Bytes the program holds on its heap right now (under AddressSanitizer its allocator's count,
-// which leaves out the quarantine of freed blocks).
+// Bytes the program holds on its heap right now.
 size_t memoire_utilisee()
 {
-#if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
+    return test_system::heap_bytes_in_use();
 }
 
 int images_demandees()

@@ -8,10 +8,9 @@
 #include "support/test_env.h"
 
 #include <cstdio>
-#include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -57,16 +56,16 @@ TEST(HostileFiles, EveryAssetMissingInTurnEndsWithStatusOneAndItsNumber)
     }
 }
 
-const std::string HUGE = "<100 MB of NUL bytes>";
+const std::string HUGE_FILE = "<100 MB of NUL bytes>";
 
 // Writes the case's bytes; the huge file is made sparse, so that it costs no disk.
 void put(const std::string& path, const std::string& bytes)
 {
-    if (bytes == HUGE) {
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(ftruncate(fd, 100 * 1024 * 1024), 0);
-        close(fd);
+    if (bytes == HUGE_FILE) {
+        write_file(path, std::string());
+        std::error_code error;
+        std::filesystem::resize_file(path, 100 * 1024 * 1024, error);
+        ASSERT_FALSE(error) << error.message();
     } else {
         write_file(path, bytes);
     }
@@ -94,7 +93,7 @@ std::vector<bad_contents> contents_for(const std::string& shipped)
         {"empty", ""},
         {"garbage", garbage(3000)},
         {"cut_short", shipped.substr(0, shipped.size() / 2)},
-        {"huge", HUGE},
+        {"huge", HUGE_FILE},
         {"nul_bytes", std::string(4000, '\0')},
         {"nul_inside", shipped.substr(0, middle) + std::string(3, '\0') + shipped.substr(middle)},
         {"latin1", "\xe9t\xe9 \xe0 l'h\xf4pital " + shipped.substr(0, 40)},

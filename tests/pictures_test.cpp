@@ -168,7 +168,7 @@ TEST(Pictures, BoardCellsAreCentredOnTheSpritePositions)
         const int cx = (g % 2 == 0 ? x_even[k] : x_odd[k]) + 21;
         const int cy = 24 * g + (g % 2 == 0 ? 38 : 39) + 21;
         for (int angle = 0; angle < 360; angle += 30) {
-            const double a = angle * M_PI / 180;
+            const double a = angle * std::acos(-1.0) / 180;
             const int x = cx + int(std::lround(18 * std::cos(a)));
             const int y = cy + int(std::lround(18 * std::sin(a)));
             EXPECT_EQ(p.rgb(x, y), well) << "cell " << cell << " angle " << angle;

@@ -1042,6 +1042,8 @@ def make_game_over():
 # Not a game asset: it lives in packaging/icons/, outside the checked data/.
 
 ICON_SIZES = [48, 64, 128, 256]
+# The Windows icon: every size Windows asks for, from the taskbar's 16 px to Explorer's 256 px.
+WINDOWS_ICON_SIZES = [16, 20, 24, 32, 40, 48, 64, 128, 256]
 
 
 def icon_master():
@@ -1077,6 +1079,10 @@ def make_icons():
     for n in ICON_SIZES:
         master.resize((n, n), Image.LANCZOS).save(os.path.join(ICON_DIR, "brimzo-%d.png" % n), "PNG",
                                                   optimize=False, compress_level=9)
+    # Each size resampled from the master, not from the next larger size; the largest first.
+    frames = [master.resize((n, n), Image.LANCZOS) for n in reversed(WINDOWS_ICON_SIZES)]
+    frames[0].save(os.path.join(ICON_DIR, "brimzo.ico"), "ICO",
+                   sizes=[(n, n) for n in WINDOWS_ICON_SIZES], append_images=frames[1:])
 
 
 def make_pictures():

@@ -6,6 +6,7 @@
 #include "game/plateau.h"
 #include "game/score.h"
 #include "partie_aleatoire.h"
+#include "support/system.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace fs = std::filesystem;
@@ -24,20 +24,19 @@ char work_dir[256];
 char start_dir[4096];
 
 // Runs before the program's own static objects, the log file among them. The directory goes
-// under $TMPDIR when it is set (tools/fuzz.sh uses memory, where a sync costs nothing).
+// under the system's temporary folder: $TMPDIR when it is set on Linux (tools/fuzz.sh uses
+// memory, where a sync costs nothing).
 __attribute__((constructor(101))) void enter_fuzz_dir()
 {
-    if (getcwd(start_dir, sizeof start_dir) == nullptr)
-        start_dir[0] = 0;
-    const char* tmp = getenv("TMPDIR");
-    const std::string templ =
-        std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/brimzo-fuzz-XXXXXX";
-    if (templ.size() >= sizeof work_dir)
+    std::error_code error;
+    const std::string start = fs::current_path(error).string();
+    if (!error && start.size() < sizeof start_dir)
+        strcpy(start_dir, start.c_str());
+    const std::string dir = test_system::make_temp_dir("brimzo-fuzz-");
+    if (dir.empty() || dir.size() >= sizeof work_dir)
         abort();
-    strcpy(work_dir, templ.c_str());
-    if (mkdtemp(work_dir) == nullptr)
-        abort();
-    if (chdir(work_dir) != 0)
+    strcpy(work_dir, dir.c_str());
+    if (!test_system::change_dir(work_dir))
         abort();
     fs::create_directory("data");
 }

@@ -30,7 +30,7 @@ int main(int argc, char** argv)
                 ++found;
             }
         if (found == 0) {
-            std::fprintf(stderr, "no input in %s\n", arg.c_str());
+            std::fprintf(stderr, "no input in %s\n", arg.string().c_str());
             return 1;
         }
     }
@@ -39,7 +39,7 @@ int main(int argc, char** argv)
         std::ifstream in(input, std::ios::binary);
         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                          std::istreambuf_iterator<char>());
-        std::fprintf(stderr, "%s\n", input.filename().c_str());
+        std::fprintf(stderr, "%s\n", input.filename().string().c_str());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
     std::printf("%zu inputs replayed\n", inputs.size());

@@ -1,16 +1,12 @@
 // Running the game binary for process-level tests.
 #include "support/process.h"
 
+#include "support/system.h"
 #include "support/test_env.h"
 
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,8 +23,9 @@ process_result run_game(const std::function<void(const std::string& dir)>& prepa
     if (prepare)
         prepare(dir);
 
-    std::vector<std::string> environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy",
-                                            "PATH=/usr/bin:/bin"};
+    std::vector<std::string> environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+    for (const std::string& e : test_system::base_environment())
+        environment.push_back(e);
     for (const std::string& e : env) {
         const std::string name = e.substr(0, e.find('=') + 1);
         for (std::string& existing : environment)
@@ -36,44 +33,33 @@ process_result run_game(const std::function<void(const std::string& dir)>& prepa
                 existing.clear();
         environment.push_back(e);
     }
-    std::vector<char*> envp;
-    for (std::string& e : environment)
+    std::vector<std::string> given;
+    for (const std::string& e : environment)
         if (!e.empty())
-            envp.push_back(e.data());
-    envp.push_back(nullptr);
+            given.push_back(e);
 
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0)
-            _exit(126);
-        char* argv[] = {const_cast<char*>(BRIMZO_BINARY), nullptr};
-        execve(BRIMZO_BINARY, argv, envp.data());
-        _exit(127);
-    }
-
+    test_system::child game = test_system::start_child(BRIMZO_BINARY, dir, given);
     process_result result;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool signalled = false;
-    int wstatus = 0;
+    int status = -1;
     for (;;) {
-        const pid_t done = waitpid(pid, &wstatus, WNOHANG);
-        if (done == pid)
+        if (test_system::child_ended(game, status))
             break;
         if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &wstatus, 0);
+            test_system::kill_child(game);
             result.timed_out = true;
             break;
         }
         if (!signalled && !sigterm_after.empty() &&
-            read_file(dir + "/brimzo.log").find(sigterm_after) != std::string::npos) {
-            kill(pid, SIGTERM);
+            read_text_file(dir + "/brimzo.log").find(sigterm_after) != std::string::npos) {
+            test_system::ask_child_to_end(game);
             signalled = true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    if (!result.timed_out && WIFEXITED(wstatus))
-        result.status = WEXITSTATUS(wstatus);
-    result.log = read_file(dir + "/brimzo.log");
+    if (!result.timed_out)
+        result.status = status;
+    result.log = read_text_file(dir + "/brimzo.log");
     return result;
 }

@@ -9,7 +9,7 @@ struct process_result
 {
     int status = -1; // exit status, or -1 when the process did not exit normally
     bool timed_out = false;
-    std::string log; // brimzo.log as the process left it
+    std::string log; // brimzo.log as the process left it, read as text
 };
 
 // Copies data/ into a fresh directory, lets `prepare` change it, then runs the game there with

@@ -1,17 +1,13 @@
-// The per-process test directory and the frame-by-frame harness.
+// The per-process test directory, its files and its log.
 #include "support/test_env.h"
 
-#include "app/app.h"
-#include "app/states.h"
-#include "media/media.h"
+#include "support/system.h"
 
-#include <SDL_mixer.h>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -19,23 +15,23 @@ namespace {
 
 // A plain array: it is zero before any constructor runs and no constructor resets it after
 // enter_test_dir has filled it.
-char work_dir[64];
+char work_dir[260];
 
 // Runs before the program's own static objects (the log file among them), so that every test
 // process writes its log and score files in a directory of its own.
 __attribute__((constructor(101))) void enter_test_dir()
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    char templ[] = "/tmp/brimzo-test-XXXXXX";
-    if (mkdtemp(templ) == nullptr)
+    test_system::set_env("SDL_VIDEODRIVER", "dummy", false);
+    test_system::set_env("SDL_AUDIODRIVER", "dummy", false);
+    const std::string dir = test_system::make_temp_dir("brimzo-test-");
+    if (dir.empty() || dir.size() >= sizeof work_dir)
         abort();
-    strcpy(work_dir, templ);
+    strcpy(work_dir, dir.c_str());
     fs::copy(fs::path(BRIMZO_SOURCE_DIR) / "data", fs::path(work_dir) / "data",
              fs::copy_options::recursive);
     for (const char* runtime_file : {"data/scores.txt", "data/scores.cle"})
         fs::remove(fs::path(work_dir) / runtime_file);
-    if (chdir(work_dir) != 0)
+    if (!test_system::change_dir(work_dir))
         abort();
 }
 
@@ -69,6 +65,14 @@ std::string read_file(const std::string& path)
     return out.str();
 }
 
+std::string read_text_file(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
 void write_file(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -82,7 +86,7 @@ bool file_exists(const std::string& path)
 
 std::string log_text()
 {
-    return read_file(std::string(work_dir) + "/brimzo.log");
+    return read_text_file(std::string(work_dir) + "/brimzo.log");
 }
 
 LogMark::LogMark() : length(log_text().size()) {}
@@ -91,131 +95,4 @@ std::string LogMark::since() const
 {
     const std::string all = log_text();
     return all.size() > length ? all.substr(length) : std::string();
-}
-
-int app_harness::start()
-{
-    return start_up();
-}
-
-void app_harness::stop()
-{
-    release_audio();
-    clean_up();
-}
-
-bool app_harness::frame()
-{
-    return run_frame();
-}
-
-void app_harness::frames(int n)
-{
-    for (int i = 0; i < n; ++i)
-        run_frame();
-}
-
-void app_harness::key(int sym)
-{
-    SDL_Event e = {};
-    e.type = SDL_KEYDOWN;
-    e.key.type = SDL_KEYDOWN;
-    e.key.state = SDL_PRESSED;
-    e.key.keysym.sym = static_cast<SDLKey>(sym);
-    SDL_PushEvent(&e);
-}
-
-void app_harness::click(Uint8 button)
-{
-    SDL_Event e = {};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = button;
-    e.button.state = SDL_PRESSED;
-    SDL_PushEvent(&e);
-}
-
-void app_harness::move(int x, int y)
-{
-    SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
-}
-
-void app_harness::quit()
-{
-    SDL_Event e = {};
-    e.type = SDL_QUIT;
-    SDL_PushEvent(&e);
-}
-
-void app_harness::go_to(int state)
-{
-    set_next_state(state);
-    change_state();
-    run_frame();
-}
-
-uint32_t surface_pixel(SDL_Surface* surface, int x, int y)
-{
-    SDL_LockSurface(surface);
-    const Uint8* row = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch;
-    Uint32 value = 0;
-    memcpy(&value, row + x * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
-    SDL_UnlockSurface(surface);
-    Uint8 r, g, b;
-    SDL_GetRGB(value, surface->format, &r, &g, &b);
-    return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
-}
-
-void app_harness::hold_audio()
-{
-    if (!audio_held) {
-        SDL_LockAudio();
-        audio_held = true;
-    }
-}
-
-void app_harness::release_audio()
-{
-    if (audio_held) {
-        Mix_HaltChannel(-1);
-        SDL_UnlockAudio();
-        audio_held = false;
-    }
-}
-
-int app_harness::channels_playing() const
-{
-    return Mix_Playing(-1);
-}
-
-int app_harness::channels_playing(const std::string& wav_path) const
-{
-    Mix_Chunk* reference = Mix_LoadWAV(wav_path.c_str());
-    if (reference == nullptr)
-        return -1;
-    int count = 0;
-    const int channels = Mix_AllocateChannels(-1);
-    for (int ch = 0; ch < channels; ++ch) {
-        Mix_Chunk* playing = Mix_Playing(ch) ? Mix_GetChunk(ch) : nullptr;
-        if (playing != nullptr && playing->alen == reference->alen)
-            ++count;
-    }
-    Mix_FreeChunk(reference);
-    return count;
-}
-
-void write_bmp(const std::string& path, int w, int h, uint32_t (*fill)(int x, int y))
-{
-    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
-    SDL_LockSurface(s);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = fill(x, y);
-            Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 3;
-            const Uint32 v = SDL_MapRGB(s->format, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
-            memcpy(p, &v, 3);
-        }
-    SDL_UnlockSurface(s);
-    SDL_SaveBMP(s, path.c_str());
-    SDL_FreeSurface(s);
 }

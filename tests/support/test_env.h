@@ -14,10 +14,13 @@ std::string test_source_dir();
 std::string test_work_dir();
 
 std::string read_file(const std::string& path);
+// The file read as text, in the platform's text mode: its line ends read as "\n" (the log is
+// written that way: on Windows its lines end in "\r\n").
+std::string read_text_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
 
-// The log written so far by this process ("brimzo.log" in the working directory).
+// The log written so far by this process ("brimzo.log" in the working directory), read as text.
 std::string log_text();
 
 // Remembers the log's length; since() returns what was written after.
