@@ -20,7 +20,8 @@ add_library(brimzo_score_file_windows OBJECT EXCLUDE_FROM_ALL ${BRIMZO_WINDOWS_P
 target_include_directories(brimzo_score_file_windows PRIVATE src)
 target_link_libraries(brimzo_score_file_windows PRIVATE ZLIB::ZLIB)
 # The score file's own tests and fault helpers come with its port.
-set(BRIMZO_WINDOWS_SKIPPED_TESTS score_file_test score_file_faults_test hi_scores_test)
+set(BRIMZO_WINDOWS_SKIPPED_TESTS score_file_test score_file_faults_test hi_scores_test
+  shared_table_test)
 set(BRIMZO_WINDOWS_PENDING_TEST_HELPERS ${CMAKE_SOURCE_DIR}/tests/support/fs_faults.cpp)
 # Tests that reach the score file through the game's screens, or run the game itself
 # (process_test links, but starts brimzo-game.exe).
