@@ -3,6 +3,7 @@
 // a fresh folder; prints one line per failed check and exits 1 when any failed.
 #include "scores/score_file.h"
 #include "scores/score_fs.h"
+#include "scores/score_fs_windows.h"
 
 #include <cstdio>
 #include <fstream>
@@ -15,6 +16,39 @@
 namespace {
 
 int failures = 0;
+
+// A replacing move held up by another program `busy_moves` more times.
+int busy_moves = 0;
+int moves = 0;
+BOOL WINAPI held_up_move(LPCWSTR from, LPCWSTR to, DWORD flags)
+{
+    ++moves;
+    if (busy_moves > 0) {
+        --busy_moves;
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return score_win32_system.move_file_ex(from, to, flags);
+}
+
+int slept_ms = 0;
+void WINAPI no_sleep(DWORD milliseconds)
+{
+    slept_ms += static_cast<int>(milliseconds);
+}
+
+// A folder that refuses new files: CREATE_NEW is denied, the existing files still open.
+HANDLE WINAPI refusing_create(LPCWSTR path, DWORD access, DWORD share,
+                              LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                              HANDLE template_file)
+{
+    if (disposition == CREATE_NEW) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return score_win32_system.create_file(path, access, share, security, disposition, flags,
+                                          template_file);
+}
 
 void check(bool ok, const std::string& what)
 {
@@ -127,6 +161,46 @@ int main()
             score_fs_unlock(theirs);
     }).join();
     check(other == score_fs_lock_state::held, "lock free once released");
+
+    // A move held up for a moment by another program is tried again; one held up for good is
+    // given up after about 2 s, and the old pair stays.
+    score_win32.move_file_ex = held_up_move;
+    score_win32.sleep = no_sleep;
+    busy_moves = 3;
+    scores[0] = 4242;
+    check(save_scores(names, scores), "a save through a move held up three times");
+    check(moves == 5 && slept_ms == 150, "the held-up move tried again every 50 ms");
+    const std::string saved = scores_file_text(names, scores);
+    check(read_file(SCORES_PATH) == saved && read_file(KEY_PATH) == key_for(saved),
+          "the pair saved through the held-up move");
+    busy_moves = 1000;
+    moves = 0;
+    slept_ms = 0;
+    scores[0] = 1;
+    check(!save_scores(names, scores), "a move held up for good fails the save");
+    check(moves == 40 && slept_ms == 1950, "the held-up move given up after about 2 s");
+    check(read_file(SCORES_PATH) == saved && read_file(KEY_PATH) == key_for(saved),
+          "the old pair kept after the held-up move");
+    check(GetFileAttributesW(L"data\\scores.txt.new") == INVALID_FILE_ATTRIBUTES &&
+              GetFileAttributesW(L"data\\scores.cle.new") == INVALID_FILE_ATTRIBUTES,
+          "no .new file left after the held-up move");
+    score_win32 = score_win32_system;
+
+    // A folder that refuses new files: the pair is written in place.
+    score_win32.create_file = refusing_create;
+    names[1] = "LONGER";
+    scores[1] = 7;
+    check(save_scores(names, scores), "a save in a folder that refuses new files");
+    const std::string in_place = scores_file_text(names, scores);
+    check(read_file(SCORES_PATH) == in_place && read_file(KEY_PATH) == key_for(in_place),
+          "the pair written in place");
+    check(read_file("brimzo.log").find("criture sur place") != std::string::npos,
+          "the in-place write is logged");
+    score_win32 = score_win32_system;
+    default_scores(again, again_points);
+    load_scores(again, again_points);
+    check(again[1] == "LONGER" && again_points[1] == 7 && again_points[0] == 1,
+          "the table written in place loads back");
 
     std::printf("%s\n", failures == 0 ? "all checks passed" : "some checks failed");
     return failures == 0 ? 0 : 1;

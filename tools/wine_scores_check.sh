@@ -11,5 +11,8 @@ x86_64-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -Werror -O1 -I"$root/src" 
   "$root/src/app/log.cpp" -static -lz -o "$work/wine_scores_check.exe"
 mkdir "$work/run" "$work/prefix"
 cd "$work/run"
-WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-  wine "$work/wine_scores_check.exe"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+status=0
+wine "$work/wine_scores_check.exe" || status=$?
+wineserver -w # before the prefix is removed
+exit $status

@@ -61,7 +61,10 @@ bool score_fs_remove(const std::string& path);
 
 // Rewrites an existing file through its own inode: the bytes over the old ones from the start,
 // padded with spaces to `pad_to` bytes when they are shorter, then the file cut to the bytes'
-// length, then flushed to disk.
+// length, then flushed to disk. A key is padded (its reader skips spaces) to the length of the
+// key it replaces, so that no byte of a longer key is left behind the new one should the process
+// die between the write and the cut. A score file is never padded: the load finds a table
+// followed by the rest of a longer one instead.
 bool score_fs_write_in_place(const score_fs_file& file, const std::string& bytes,
                              uint64_t pad_to = 0);
 
