@@ -2,22 +2,15 @@
 #include "scores/score_file.h"
 
 #include "app/log.h"
-#include "integrity/crc32.h"
 #include "scores/insertion.h"
+#include "scores/score_fs.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
-#include <fcntl.h>
-#include <fstream>
 #include <iomanip>
 #include <sstream>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <zlib.h>
 
 const char* const SCORES_PATH = "./data/scores.txt";
@@ -27,46 +20,6 @@ const char* const KEY_NEW_PATH = "./data/scores.cle.new";
 
 void (*score_save_hook)(int step) = nullptr;
 int score_lock_wait_ms = 3000;
-
-namespace {
-
-int system_open(const char* path, int flags, mode_t mode)
-{
-    return ::open(path, flags, mode);
-}
-
-int system_access(const char* path, int mode)
-{
-    return faccessat(AT_FDCWD, path, mode, AT_EACCESS);
-}
-
-// flock on the directory opened for reading: it creates nothing, needs no write access, and
-// lasts until the descriptor is closed, whatever else the process opens and closes (unlike
-// fcntl's record locks), or until the process dies.
-int system_try_lock(const char* directory)
-{
-    const int fd = ::open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return fd;
-    const int error = errno;
-    ::close(fd);
-    errno = error == EINTR ? EWOULDBLOCK : error;
-    return -1;
-}
-
-void system_unlock(int fd)
-{
-    ::close(fd);
-}
-
-} // namespace
-
-const score_fs_calls score_fs_system = {
-    system_open, ::write,       ::fsync,  ::close,     ::rename,        ::unlink,     ::lstat,
-    ::readlink,  system_access, ::fchmod, ::ftruncate, system_try_lock, system_unlock};
-score_fs_calls score_fs = score_fs_system;
 
 namespace {
 
@@ -110,13 +63,6 @@ struct check_key
     bool operator!=(const check_key& other) const { return !(*this == other); }
 };
 
-check_key key_of(const char* path)
-{
-    check_key key;
-    key.crc = file_crc32(path, &key.length);
-    return key;
-}
-
 check_key key_of_bytes(const std::string& bytes)
 {
     check_key key;
@@ -127,15 +73,30 @@ check_key key_of_bytes(const std::string& bytes)
     return key;
 }
 
+// The file's bytes, none when it cannot be read.
+std::string read_bytes(const std::string& path)
+{
+    std::string bytes;
+    score_fs_read_all(path.c_str(), bytes);
+    return bytes;
+}
+
+// 0 and 0 for a file that cannot be read.
+check_key key_of(const std::string& path)
+{
+    return key_of_bytes(read_bytes(path));
+}
+
 // The numbers of a key file, separated by any whitespace. A missing file or a number that
 // cannot be read leaves the value at 0; true only when both were read. A save made in place
 // (see save_in_place) leaves a second pair behind the first while it runs: *second takes it
 // when it is there.
-bool read_key(const char* path, check_key& key, check_key* second = nullptr)
+bool read_key(const std::string& path, check_key& key, check_key* second = nullptr)
 {
-    std::ifstream in(path);
-    if (!in)
+    std::string bytes;
+    if (!score_fs_read_all(path.c_str(), bytes))
         return false;
+    std::istringstream in(bytes);
     uint32_t value = 0;
     if (!(in >> value))
         return false;
@@ -154,164 +115,9 @@ std::string key_text(const check_key& key)
     return std::to_string(key.crc) + " " + std::to_string(key.length);
 }
 
-std::string read_bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// A file the score file's writers are about to replace: the path of the file itself once
-// symbolic links are followed, whether it is there, and its mode.
-struct target
-{
-    std::string path;
-    bool exists = false;
-    mode_t mode = 0;
-    off_t size = 0;
-
-    std::string temp() const { return path + ".new"; }
-    std::string directory() const
-    {
-        const size_t slash = path.rfind('/');
-        return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    }
-};
-
-// Follows the links from `path` to the file they end at, which may not exist yet (a dangling
-// link names the file to create). A relative link is read from the link's own directory.
-bool resolve(const char* path, target& t, const score_fs_calls& fs = score_fs)
-{
-    std::string p = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (fs.lstat(p.c_str(), &st) != 0) {
-            if (errno != ENOENT)
-                return false;
-            t = target{p, false, 0, 0};
-            return true;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            t = target{p, true, st.st_mode, st.st_size};
-            return true;
-        }
-        char buffer[4096];
-        const ssize_t n = fs.readlink(p.c_str(), buffer, sizeof buffer);
-        if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer)
-            return false;
-        std::string to(buffer, static_cast<size_t>(n));
-        if (to[0] != '/') {
-            const size_t slash = p.rfind('/');
-            to = (slash == std::string::npos ? std::string() : p.substr(0, slash + 1)) + to;
-        }
-        p = to;
-    }
-    return false;
-}
-
-enum class permission
-{
-    writable,
-    read_only,
-    unknown // the check itself failed
-};
-
-// A file the player may not write, or one without any write bit (which even the superuser
-// takes as made read-only on purpose), is left alone.
-permission permission_of(const target& t)
-{
-    if (!t.exists)
-        return permission::writable;
-    if ((t.mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return permission::read_only;
-    if (score_fs.access(t.path.c_str(), W_OK) == 0)
-        return permission::writable;
-    return errno == EACCES || errno == EROFS || errno == EPERM ? permission::read_only
-                                                               : permission::unknown;
-}
-
-bool write_all(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = score_fs.write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0)
-            done += static_cast<size_t>(n);
-        else if (!(n < 0 && errno == EINTR))
-            return false;
-    }
-    return true;
-}
-
-enum class temp_result
-{
-    written,
-    refused, // the directory does not let this user create a file
-    failed
-};
-
-// Creates target.new (never through a link: a file of that name left by an earlier run is
-// removed first), gives it the mode of the file it is to replace, writes the bytes and syncs
-// them. Nothing is left behind on failure.
-temp_result write_temp(const target& t, const std::string& bytes)
-{
-    const std::string temp = t.temp();
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    int fd = score_fs.open(temp.c_str(), flags, 0666);
-    if (fd < 0 && errno == EEXIST && score_fs.unlink(temp.c_str()) == 0)
-        fd = score_fs.open(temp.c_str(), flags, 0666);
-    if (fd < 0)
-        return errno == EACCES || errno == EPERM ? temp_result::refused : temp_result::failed;
-    bool ok = !t.exists || score_fs.fchmod(fd, t.mode & 07777) == 0;
-    ok = ok && write_all(fd, bytes) && score_fs.fsync(fd) == 0;
-    ok = score_fs.close(fd) == 0 && ok;
-    if (!ok) {
-        score_fs.unlink(temp.c_str());
-        return temp_result::failed;
-    }
-    return temp_result::written;
-}
-
-// Makes a rename in the directory durable; a failure is only logged, the rename has been done.
-void sync_directory(const std::string& directory)
-{
-    const int fd = score_fs.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    bool ok = fd >= 0 && score_fs.fsync(fd) == 0;
-    if (fd >= 0)
-        ok = score_fs.close(fd) == 0 && ok;
-    if (!ok)
-        write_log("Echec de la synchronisation du dossier des hi_scores", LOG_NO_NUMBER);
-}
-
-bool rename_temp(const target& t)
-{
-    if (score_fs.rename(t.temp().c_str(), t.path.c_str()) != 0)
-        return false;
-    sync_directory(t.directory());
-    return true;
-}
-
-// Rewrites an existing file through its own inode, as the game did before it saved through
-// new files: the bytes over the old ones from the start, then the length cut, then a sync.
-// A key is padded with spaces (which its reader skips) to `pad_to` bytes before the cut, so
-// that no byte of the longer key it replaces is left behind the new one should the process
-// die between the write and the cut. A score file is never padded: the load finds a table
-// followed by the rest of a longer one instead (see load_locked).
-bool write_in_place(const target& t, const std::string& bytes, off_t pad_to = 0)
-{
-    const int fd = score_fs.open(t.path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    std::string padded = bytes;
-    if (pad_to > static_cast<off_t>(bytes.size()))
-        padded.append(static_cast<size_t>(pad_to) - bytes.size(), ' ');
-    bool ok = write_all(fd, padded) &&
-              score_fs.ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-              score_fs.fsync(fd) == 0;
-    ok = score_fs.close(fd) == 0 && ok;
-    return ok;
-}
+using target = score_fs_file;
+using permission = score_fs_permission;
+using temp_result = score_fs_written;
 
 // One file replaced by the save rules: left alone without write permission, else through
 // target.new and a rename, else (the directory refusing new files) in place. `is_key` pads an
@@ -319,9 +125,9 @@ bool write_in_place(const target& t, const std::string& bytes, off_t pad_to = 0)
 bool replace_one(const char* path, const std::string& bytes, bool is_key)
 {
     target t;
-    if (!resolve(path, t))
+    if (!score_fs_resolve(path, t))
         return false;
-    switch (permission_of(t)) {
+    switch (score_fs_permission_of(t)) {
     case permission::writable:
         break;
     case permission::read_only:
@@ -330,17 +136,17 @@ bool replace_one(const char* path, const std::string& bytes, bool is_key)
     case permission::unknown:
         return false;
     }
-    switch (write_temp(t, bytes)) {
+    switch (score_fs_write_new(t, bytes)) {
     case temp_result::written:
-        if (rename_temp(t))
+        if (score_fs_replace(t))
             return true;
-        score_fs.unlink(t.temp().c_str());
+        score_fs_remove(t.temp());
         return false;
     case temp_result::refused:
         if (!t.exists)
             return false;
         write_log(IN_PLACE, LOG_NO_NUMBER);
-        return write_in_place(t, bytes, is_key ? t.size : 0);
+        return score_fs_write_in_place(t, bytes, is_key ? t.size : 0);
     case temp_result::failed:
         break;
     }
@@ -365,18 +171,18 @@ bool save_in_place(const target& s, const target& k, const std::string& text)
     const std::string old_key = read_bytes(k.path);
     const std::string both =
         key_text(key_of_bytes(text)) + " " + key_text(key_of_bytes(old_scores));
-    const off_t key_room = static_cast<off_t>(std::max(old_key.size(), both.size()));
-    if (!write_in_place(k, both, key_room)) {
-        write_in_place(k, old_key, key_room);
+    const uint64_t key_room = std::max(old_key.size(), both.size());
+    if (!score_fs_write_in_place(k, both, key_room)) {
+        score_fs_write_in_place(k, old_key, key_room);
         write_log(SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
-    if (!write_in_place(s, text)) {
-        write_in_place(s, old_scores);
+    if (!score_fs_write_in_place(s, text)) {
+        score_fs_write_in_place(s, old_scores);
         write_log(SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
-    if (!write_in_place(k, key_text(key_of(s.path.c_str())), key_room)) {
+    if (!score_fs_write_in_place(k, key_text(key_of(s.path)), key_room)) {
         write_log(KEY_SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
@@ -480,10 +286,7 @@ public:
     {
         if (--depth > 0)
             return;
-        if (fd >= 0) {
-            score_fs.unlock(fd);
-            fd = -1;
-        }
+        score_fs_unlock(lock);
     }
     table_lock(const table_lock&) = delete;
     table_lock& operator=(const table_lock&) = delete;
@@ -498,16 +301,16 @@ private:
         // Found with the system's own calls: which directory is locked is not part of a save
         // whose calls a test makes fail.
         target s;
-        if (!resolve(SCORES_PATH, s, score_fs_system))
+        if (!score_fs_resolve(SCORES_PATH, s, false))
             s = target{SCORES_PATH, false, 0, 0};
         const std::string directory = s.directory();
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(score_lock_wait_ms);
         for (;;) {
-            fd = score_fs.try_lock(directory.c_str());
-            if (fd >= 0)
+            const score_fs_lock_state tried = score_fs_try_lock(directory, lock);
+            if (tried == score_fs_lock_state::held)
                 return held;
-            if (errno != EWOULDBLOCK)
+            if (tried == score_fs_lock_state::unavailable)
                 break;
             if (std::chrono::steady_clock::now() >= deadline)
                 return timed_out;
@@ -521,35 +324,15 @@ private:
     }
 
     static int depth;
-    static int fd;
+    static score_fs_lock lock;
     static state outer_state;
     static bool no_lock_logged;
 };
 
 int table_lock::depth = 0;
-int table_lock::fd = -1;
+score_fs_lock table_lock::lock;
 table_lock::state table_lock::outer_state = table_lock::held;
 bool table_lock::no_lock_logged = false;
-
-check_key key_of_prefix(const char* path, uint32_t length)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(length, '\0');
-    if (!in.read(&bytes[0], length))
-        return check_key{};
-    return key_of_bytes(bytes);
-}
-
-// Cuts the score file to the table at its start, through its own inode.
-bool cut_scores(const target& s, uint32_t length)
-{
-    const int fd = score_fs.open(s.path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    bool ok = score_fs.ftruncate(fd, static_cast<off_t>(length)) == 0 && score_fs.fsync(fd) == 0;
-    ok = score_fs.close(fd) == 0 && ok;
-    return ok;
-}
 
 bool write_key_locked()
 {
@@ -574,13 +357,15 @@ bool write_key_locked()
 void load_locked(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIES], bool may_write)
 {
     target s, k;
-    if (!resolve(SCORES_PATH, s))
-        s = target{SCORES_PATH, true, 0666, 0};
-    if (!resolve(KEY_PATH, k))
-        k = target{KEY_PATH, true, 0666, 0};
+    if (!score_fs_resolve(SCORES_PATH, s))
+        s = score_fs_unresolved(SCORES_PATH);
+    if (!score_fs_resolve(KEY_PATH, k))
+        k = score_fs_unresolved(KEY_PATH);
     check_key expected, second;
     read_key(KEY_PATH, expected, &second);
-    const check_key actual = key_of(SCORES_PATH);
+    std::string bytes;
+    const bool scores_there = score_fs_read_all(SCORES_PATH, bytes);
+    const check_key actual = key_of_bytes(bytes);
     const bool two_pairs = second != check_key();
     bool pending_key_used = false;
     bool corrupt = false;
@@ -590,7 +375,7 @@ void load_locked(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIE
     } else if (actual != expected && two_pairs) {
         for (const check_key& pair : {expected, second})
             if (table_length == 0 && pair.length > 0 && pair.length < actual.length &&
-                pair.length <= PREFIX_LIMIT && key_of_prefix(SCORES_PATH, pair.length) == pair)
+                pair.length <= PREFIX_LIMIT && key_of_bytes(bytes.substr(0, pair.length)) == pair)
                 table_length = pair.length;
         if (table_length != 0)
             write_log(RESUMED, LOG_NO_NUMBER);
@@ -598,51 +383,43 @@ void load_locked(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIE
             corrupt = true;
     } else if (actual != expected) {
         check_key pending;
-        if (actual.length != 0 && read_key(k.temp().c_str(), pending) && pending == actual) {
+        if (actual.length != 0 && read_key(k.temp(), pending) && pending == actual) {
             write_log(RESUMED, LOG_NO_NUMBER);
             pending_key_used = true;
-            if (may_write && score_fs.rename(k.temp().c_str(), k.path.c_str()) == 0)
-                sync_directory(k.directory()); // if it fails, the pending key still vouches
+            if (may_write)
+                score_fs_replace(k); // if it fails, the pending key still vouches
         } else {
             corrupt = true;
         }
     }
     // Whatever an interrupted save left behind and did not serve above.
     if (may_write) {
-        score_fs.unlink(s.temp().c_str());
+        score_fs_remove(s.temp());
         if (!pending_key_used)
-            score_fs.unlink(k.temp().c_str());
+            score_fs_remove(k.temp());
     }
 
     if (corrupt) {
         write_log("Fichier hi_scores corrompu.", LOG_NO_NUMBER);
         if (!may_write)
             return;
-        if (permission_of(s) == permission::read_only ||
-            permission_of(k) == permission::read_only) {
+        if (score_fs_permission_of(s) == permission::read_only ||
+            score_fs_permission_of(k) == permission::read_only) {
             write_log(READ_ONLY, LOG_NO_NUMBER);
             return;
         }
-        score_fs.unlink(s.path.c_str()); // in a directory that refuses it, rewritten in place
-    } else {
-        std::ifstream in(SCORES_PATH, std::ios::binary);
-        if (in) {
-            write_log("Chargement des hi_scores.", LOG_NO_NUMBER);
-            if (table_length != 0) {
-                std::istringstream table(read_bytes(SCORES_PATH).substr(0, table_length));
-                read_entries(table, names, scores);
-            } else {
-                read_entries(in, names, scores);
-            }
-            in.close();
-            const bool writable = may_write && permission_of(s) == permission::writable &&
-                                  permission_of(k) == permission::writable;
-            if (table_length != 0 && writable && cut_scores(s, table_length))
-                write_key_locked();
-            else if (two_pairs && table_length == 0 && may_write)
-                write_key_locked();
-            return;
-        }
+        score_fs_remove(s.path); // in a directory that refuses it, rewritten in place
+    } else if (scores_there) {
+        write_log("Chargement des hi_scores.", LOG_NO_NUMBER);
+        std::istringstream table(table_length != 0 ? bytes.substr(0, table_length) : bytes);
+        read_entries(table, names, scores);
+        const bool writable = may_write && score_fs_permission_of(s) == permission::writable &&
+                              score_fs_permission_of(k) == permission::writable;
+        if (table_length != 0 && writable && score_fs_cut(s, table_length))
+            write_key_locked();
+        else if (two_pairs && table_length == 0 && may_write)
+            write_key_locked();
+        return;
     }
 
     write_log("Cr\xe9"
@@ -670,39 +447,40 @@ bool save_locked(const std::string (&names)[SCORE_ENTRIES], const int (&scores)[
     write_log("Sauvegarde des hi_scores", LOG_NO_NUMBER);
     const std::string text = scores_file_text(names, scores);
     target s, k;
-    if (!resolve(SCORES_PATH, s) || !resolve(KEY_PATH, k)) {
+    if (!score_fs_resolve(SCORES_PATH, s) || !score_fs_resolve(KEY_PATH, k)) {
         write_log(SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
-    const permission ps = permission_of(s);
-    const permission pk = ps == permission::writable ? permission_of(k) : ps;
+    const permission ps = score_fs_permission_of(s);
+    const permission pk = ps == permission::writable ? score_fs_permission_of(k) : ps;
     if (pk != permission::writable) {
         write_log(pk == permission::read_only ? READ_ONLY : SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
-    temp_result result = write_temp(s, text);
+    temp_result result = score_fs_write_new(s, text);
     if (result == temp_result::written) {
         reached(SAVE_SCORES_TEMP_WRITTEN);
-        const check_key key = key_of(s.temp().c_str());
-        result = key.length == text.size() ? write_temp(k, key_text(key)) : temp_result::failed;
+        const check_key key = key_of(s.temp());
+        result =
+            key.length == text.size() ? score_fs_write_new(k, key_text(key)) : temp_result::failed;
         if (result != temp_result::written)
-            score_fs.unlink(s.temp().c_str());
+            score_fs_remove(s.temp());
     }
     if (result == temp_result::refused)
         return save_in_place(s, k, text);
     if (result == temp_result::written) {
         reached(SAVE_KEY_TEMP_WRITTEN);
-        if (!rename_temp(s))
+        if (!score_fs_replace(s))
             result = temp_result::failed;
     }
     if (result != temp_result::written) {
-        score_fs.unlink(s.temp().c_str());
-        score_fs.unlink(k.temp().c_str());
+        score_fs_remove(s.temp());
+        score_fs_remove(k.temp());
         write_log(SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }
     reached(SAVE_SCORES_RENAMED);
-    if (!rename_temp(k)) {
+    if (!score_fs_replace(k)) {
         write_log(KEY_SAVE_FAILED, LOG_NO_NUMBER);
         return false;
     }

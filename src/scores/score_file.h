@@ -3,8 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <sys/stat.h>
-#include <sys/types.h>
 
 constexpr int SCORE_ENTRIES = 10;
 
@@ -47,11 +45,11 @@ int record_result(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRI
                   score_table_seen& seen, int points, const std::string& name);
 
 // Every operation that reads the pair and may write it (the load, the save, the key's rewrite)
-// holds one lock that all games on this machine respect: flock on the directory of the score
-// file, which creates nothing, follows links, needs only read access and is released when its
-// holder dies. A game waits for it up to score_lock_wait_ms; past that it writes nothing (a
-// load only reads). Where the file system has no such lock, the operations go on without it,
-// logged once.
+// holds one lock that all games on this machine respect, taken on the directory of the score
+// file (see score_fs_try_lock): it creates nothing in the directory, follows links, needs only
+// read access and is released when its holder dies. A game waits for it up to score_lock_wait_ms;
+// past that it writes nothing (a load only reads). Where the file system has no such lock, the
+// operations go on without it, logged once.
 extern int score_lock_wait_ms; // 3000 by default
 
 // Saves the table and its key. Both files are written to their ".new" names, synced, then
@@ -76,27 +74,3 @@ enum score_save_step
     SAVE_KEY_RENAMED,             // scores.cle.new renamed to scores.cle: the save is complete
 };
 extern void (*score_save_hook)(int step);
-
-// The file-system calls made by the score file's writers, in one table. It holds the system's
-// own calls; a test may point an entry elsewhere (to make the n-th call fail, say) and put
-// score_fs_system back afterwards.
-struct score_fs_calls
-{
-    int (*open)(const char* path, int flags, mode_t mode);
-    ssize_t (*write)(int fd, const void* bytes, size_t count);
-    int (*fsync)(int fd);
-    int (*close)(int fd);
-    int (*rename)(const char* from, const char* to);
-    int (*unlink)(const char* path);
-    int (*lstat)(const char* path, struct stat* st);
-    ssize_t (*readlink)(const char* path, char* buffer, size_t size);
-    int (*access)(const char* path, int mode); // with the effective user and group
-    int (*fchmod)(int fd, mode_t mode);
-    int (*ftruncate)(int fd, off_t length);
-    // Tries once to take the table's lock on `directory`: a descriptor that holds it, or -1
-    // with errno EWOULDBLOCK when another game holds it (any other errno: no lock to be had).
-    int (*try_lock)(const char* directory);
-    void (*unlock)(int fd);
-};
-extern const score_fs_calls score_fs_system;
-extern score_fs_calls score_fs;

@@ -1,7 +1,7 @@
 // Making the score file's file-system calls fail on demand, through its seam.
 #include "support/fs_faults.h"
 
-#include "scores/score_file.h"
+#include "scores/score_fs_posix.h"
 
 #include <csignal>
 #include <fcntl.h>
