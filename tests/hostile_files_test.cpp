@@ -175,6 +175,29 @@ TEST(HostileFiles, ScoreFileWithAMatchingKeyIsReadSoftly)
     std::remove(KEY_PATH);
 }
 
+// A score file far larger than any table (200 MB, sparse) is taken as damaged even with a key
+// that matches it: it is replaced by the default pair rather than read whole into memory.
+TEST(HostileFiles, ScoreFileLargerThanAnyTableIsReplaced)
+{
+    write_file(SCORES_PATH, std::string());
+    std::error_code error;
+    std::filesystem::resize_file(SCORES_PATH, 200 * 1024 * 1024, error);
+    ASSERT_FALSE(error) << error.message();
+    uint32_t length = 0;
+    const uint32_t crc = file_crc32(SCORES_PATH, &length);
+    write_file(KEY_PATH, std::to_string(crc) + " " + std::to_string(length));
+    std::string names[SCORE_ENTRIES];
+    int scores[SCORE_ENTRIES];
+    default_scores(names, scores);
+    LogMark mark;
+    load_scores(names, scores);
+    EXPECT_EQ(mark.since(), CORRUPT_THEN_CREATED);
+    EXPECT_TRUE(is_default(names, scores));
+    EXPECT_EQ(read_file(SCORES_PATH), DEFAULT_FILE);
+    std::remove(SCORES_PATH);
+    std::remove(KEY_PATH);
+}
+
 // Board files: the readers log what they could not use, and every number kept is a cell.
 TEST(HostileFiles, BoardFilesAreReadAsFarAsTheyMakeSense)
 {

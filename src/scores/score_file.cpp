@@ -47,6 +47,12 @@ const char* const PUSHED_OUT =
 // load_locked): a table the game writes is far shorter.
 constexpr uint32_t PREFIX_LIMIT = 64 * 1024;
 
+// A score file is read whole, so one larger than this is taken as damaged, not read: a table
+// the game writes is a few hundred bytes, and no file may cost the game its memory. A key is
+// two numbers: only its beginning is read.
+constexpr uint64_t SCORE_FILE_LIMIT = 128 * 1024 * 1024;
+constexpr uint64_t KEY_READ_LIMIT = 1024 * 1024;
+
 // Longest name token read from the score file: a name is shown with four characters at most,
 // and a file of any size must not turn into one string of that size.
 constexpr int NAME_TOKEN_LIMIT = 256;
@@ -77,7 +83,7 @@ check_key key_of_bytes(const std::string& bytes)
 std::string read_bytes(const std::string& path)
 {
     std::string bytes;
-    score_fs_read_all(path.c_str(), bytes);
+    score_fs_read_all(path.c_str(), bytes, SCORE_FILE_LIMIT);
     return bytes;
 }
 
@@ -94,7 +100,7 @@ check_key key_of(const std::string& path)
 bool read_key(const std::string& path, check_key& key, check_key* second = nullptr)
 {
     std::string bytes;
-    if (!score_fs_read_all(path.c_str(), bytes))
+    if (!score_fs_read_all(path.c_str(), bytes, KEY_READ_LIMIT))
         return false;
     std::istringstream in(bytes);
     uint32_t value = 0;
@@ -364,13 +370,17 @@ void load_locked(std::string (&names)[SCORE_ENTRIES], int (&scores)[SCORE_ENTRIE
     check_key expected, second;
     read_key(KEY_PATH, expected, &second);
     std::string bytes;
-    const bool scores_there = score_fs_read_all(SCORES_PATH, bytes);
-    const check_key actual = key_of_bytes(bytes);
+    const bool scores_there = score_fs_read_all(SCORES_PATH, bytes, SCORE_FILE_LIMIT + 1);
+    const bool too_large = bytes.size() > SCORE_FILE_LIMIT;
+    const check_key actual = key_of_bytes(too_large ? std::string() : bytes);
     const bool two_pairs = second != check_key();
     bool pending_key_used = false;
     bool corrupt = false;
     uint32_t table_length = 0; // when the table is only the start of the file
-    if (actual != expected && two_pairs && actual == second) {
+    if (too_large) {
+        bytes.clear();
+        corrupt = true;
+    } else if (actual != expected && two_pairs && actual == second) {
         write_log(RESUMED, LOG_NO_NUMBER);
     } else if (actual != expected && two_pairs) {
         for (const check_key& pair : {expected, second})

@@ -71,9 +71,10 @@ bool score_fs_write_in_place(const score_fs_file& file, const std::string& bytes
 // Cuts the file to `length` bytes, through its own inode, and flushes it to disk.
 bool score_fs_cut(const score_fs_file& file, uint64_t length);
 
-// The file's bytes exactly as on disk (no translation of line ends, no stop at any byte). False
-// when it cannot be opened; a file that opens but cannot be read gives no bytes.
-bool score_fs_read_all(const char* path, std::string& bytes);
+// The file's bytes exactly as on disk (no translation of line ends, no stop at any byte), the
+// first `limit` of them at most. False when it cannot be opened; a file that opens but cannot
+// be read gives no bytes.
+bool score_fs_read_all(const char* path, std::string& bytes, uint64_t limit = UINT64_MAX);
 
 // The table's lock on a directory, tried once: it creates nothing in the directory, needs only
 // read access to it, and is released when its holder dies. On POSIX, flock on the directory; on

@@ -3,6 +3,8 @@
 
 #include "scores/score_fs_posix.h"
 
+#include <algorithm>
+
 #include "app/log.h"
 
 #include <cerrno>
@@ -197,7 +199,7 @@ bool score_fs_cut(const score_fs_file& file, uint64_t length)
 
 // The reads are not in the table of calls: a fault test makes the writes fail, and a load reads
 // what they left.
-bool score_fs_read_all(const char* path, std::string& bytes)
+bool score_fs_read_all(const char* path, std::string& bytes, uint64_t limit)
 {
     bytes.clear();
     FILE* file = std::fopen(path, "rb");
@@ -205,7 +207,10 @@ bool score_fs_read_all(const char* path, std::string& bytes)
         return false;
     std::vector<char> buffer(64 * 1024);
     size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
+    while (bytes.size() < limit && (got = std::fread(buffer.data(), 1,
+                                                     static_cast<size_t>(std::min<uint64_t>(
+                                                         buffer.size(), limit - bytes.size())),
+                                                     file)) > 0)
         bytes.append(buffer.data(), got);
     if (std::ferror(file) != 0) // a directory, an I/O error: no bytes
         bytes.clear();

@@ -5,6 +5,8 @@
 
 #include "scores/score_fs_windows.h"
 
+#include <algorithm>
+
 #include <vector>
 #include <zlib.h>
 
@@ -231,7 +233,7 @@ bool score_fs_cut(const score_fs_file& file, uint64_t length)
 
 // The reads are not in the table of calls: a fault test makes the writes fail, and a load reads
 // what they left. Raw bytes: no text mode, no stop at 0x1A.
-bool score_fs_read_all(const char* path, std::string& bytes)
+bool score_fs_read_all(const char* path, std::string& bytes, uint64_t limit)
 {
     bytes.clear();
     const std::wstring wide = widen(path);
@@ -242,9 +244,11 @@ bool score_fs_read_all(const char* path, std::string& bytes)
     if (h == INVALID_HANDLE_VALUE)
         return false;
     std::vector<char> buffer(64 * 1024);
-    for (;;) {
+    while (bytes.size() < limit) {
         DWORD got = 0;
-        if (!ReadFile(h, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+        const DWORD want =
+            static_cast<DWORD>(std::min<uint64_t>(buffer.size(), limit - bytes.size()));
+        if (!ReadFile(h, buffer.data(), want, &got, nullptr)) {
             bytes.clear(); // an I/O error: no bytes
             break;
         }
