@@ -5,4 +5,38 @@ cd "$(dirname "$0")"
 tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target brimzo
-exec build/brimzo
+
+# A driver chosen by the player is used as it is.
+if [ -n "${SDL_AUDIODRIVER+set}" ]; then
+  exec build/brimzo "$@"
+fi
+
+# With no sound output the game stops at start-up with status 1, its log's failure line being
+# "ERREUR : SDL_MIXER" (or "ERREUR : SDL_INIT" on the compatibility layer over SDL 2, whose
+# SDL_Init starts the audio driver): as the installed launcher does, it is then started once
+# more with SDL's silent driver, and the terminal says so once that start is past start-up.
+status=0
+build/brimzo "$@" || status=$?
+if [ "$status" -eq 1 ] && grep -qxE 'ERREUR : SDL_(MIXER|INIT)' brimzo.log 2>/dev/null; then
+  rm -f brimzo.log
+  SDL_AUDIODRIVER=dummy build/brimzo "$@" &
+  pid=$!
+  trap 'kill -TERM "$pid" 2>/dev/null' HUP INT TERM
+  notice() {
+    grep -qF 'construction classe intro' brimzo.log 2>/dev/null || return 1
+    echo "run.sh: no sound output could be opened; starting without sound"
+  }
+  told=no
+  while kill -0 "$pid" 2>/dev/null; do
+    if notice; then told=yes; break; fi
+    sleep 0.1
+  done
+  # A signal passed on to the game interrupts wait: wait again until the game has ended.
+  while :; do
+    status=0
+    wait "$pid" || status=$?
+    kill -0 "$pid" 2>/dev/null || break
+  done
+  [ "$told" = yes ] || notice || true
+fi
+exit "$status"

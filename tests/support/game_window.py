@@ -158,6 +158,17 @@ def sdl_libraries(pid):
         return sorted({line.split()[-1] for line in f if "libSDL-1.2" in line})
 
 
+def sdl_runtime(pid):
+    """The SDL 1.2 runtime of the process, told by what it is rather than by a path: "compat"
+    (the compatibility layer, which runs over SDL 2, itself perhaps over SDL 3) when SDL 2 or
+    SDL 3 is mapped, "classic" when only SDL 1.2 is, None without SDL 1.2."""
+    with open("/proc/%d/maps" % pid) as f:
+        names = {line.split()[-1].rsplit("/", 1)[-1] for line in f if "/libSDL" in line}
+    if not any(n.startswith("libSDL-1.2.so") for n in names):
+        return None
+    return "compat" if any(n.startswith(("libSDL2-2.0.so", "libSDL3.so")) for n in names) else "classic"
+
+
 def shown_picture(shot, pictures, names, pointer):
     """Which of the full-window pictures `names` the window shows, judged everywhere but under
     the cursor at `pointer`: (name, its mean difference, the largest difference elsewhere)."""
