@@ -37,7 +37,7 @@ for dir in "${candidates[@]}"; do
   if [ "$major.$minor" = 1.2 ] && [ "$patch" -ge 50 ]; then kind=compat; else kind=classic; fi
   [ -n "$dir" ] || system_kind=$kind
   if printf '%s\n' "${seen[@]}" | grep -qxF "$file"; then
-    echo "== ${dir:-the system's library} leads to $file, already tested: no second pass"
+    echo "== ${dir:-the system library} leads to $file, already tested: no second pass"
     continue
   fi
   seen+=("$file")

@@ -104,8 +104,7 @@ TEST(Process, StartUpFailuresEndWithStatusOne)
             c.env, "");
         EXPECT_FALSE(r.timed_out) << c.name;
         EXPECT_EQ(r.status, 1) << c.name;
-        const std::string& log =
-            on_compat_layer() && !c.compat_log.empty() ? c.compat_log : c.log;
+        const std::string& log = on_compat_layer() && !c.compat_log.empty() ? c.compat_log : c.log;
         EXPECT_EQ(r.log, log) << c.name;
     }
 }

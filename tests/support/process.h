@@ -2,8 +2,8 @@
 #pragma once
 
 #include <functional>
-#include <sys/types.h>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct process_result
