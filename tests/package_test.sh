@@ -56,9 +56,13 @@ if grep -E '^[EW]: ' "$work/appstream.log" | grep -vE '^W: [^ ]+: url-homepage-m
 fi
 grep -E '^[A-Z]: ' "$work/appstream.log" || true
 
-# lintian: no error and no warning.
+# lintian: no error and no warning. Debian 12's lintian (2.116) predates the AppStream check
+# whose tag packaging/lintian-overrides names, so it reports that override as naming an unknown
+# tag (alien-tag, an error): there, and only for that line of that file, this is expected.
 lintian "$deb" >"$work/lintian.log" 2>&1 || true
-if grep -E '^[EW]: ' "$work/lintian.log"; then fail "lintian"; fi
+expected_alien='^E: brimzo: alien-tag appstream-metadata-validation-failed \[usr/share/lintian/overrides/brimzo:[0-9]+\]$'
+lintian-explain-tags appstream-metadata-validation-failed >/dev/null 2>&1 && expected_alien='^$'
+if grep -E '^[EW]: ' "$work/lintian.log" | grep -vE "$expected_alien"; then fail "lintian"; fi
 grep -E '^[A-Z]: ' "$work/lintian.log" || true
 
 # The unpacked package, read-only, played by a new player.
@@ -91,12 +95,16 @@ for attempt in 1 2 3; do
         fail "no window; log: $(cat "$player/brimzo.log" 2>/dev/null)"
 done
 [ -n "$window" ] || fail "no window after $attempt starts"
-# The game (the launcher execs it, SDL_AUDIODRIVER being set) runs on the pass's SDL 1.2:
-# the compatibility layer has SDL 2 (or SDL 3) mapped, the classic library neither.
+# The game (the launcher execs it, SDL_AUDIODRIVER being set) runs on the pass's SDL 1.2. The
+# compatibility layer is the SDL 1.2 library that runs over SDL 2: its file names the SDL 2 (or
+# SDL 3) library it loads, and that one is mapped. (SDL 2 mapped alone says nothing: on Debian
+# 12 the mixer's MIDI synthesiser brings it to the classic library too.)
 sdl=$(grep -oE '/[^ ]*/libSDL[^/ ]*\.so[^/ ]*$' "/proc/$game/maps" | sort -u | tr '\n' ' ')
-grep -q 'libSDL-1\.2\.so' <<<"$sdl" || fail "the game maps no SDL 1.2: $sdl"
+sdl12=$(grep -oE '[^ ]*/libSDL-1\.2\.so[^ ]*' <<<"$sdl" | head -n 1) || fail "the game maps no SDL 1.2: $sdl"
 runtime=classic
-grep -qE 'libSDL(2-2\.0|3)\.so' <<<"$sdl" && runtime=compat
+if grep -qaE 'libSDL(2-2\.0|3)\.so' "$sdl12" && grep -qE 'libSDL(2-2\.0|3)\.so' <<<"$sdl"; then
+    runtime=compat
+fi
 [ "${BRIMZO_EXPECT_SDL:-$runtime}" = "$runtime" ] ||
     fail "the game runs on the $runtime SDL 1.2, not ${BRIMZO_EXPECT_SDL:-}: $sdl"
 echo "SDL 1.2 runtime: $runtime ($sdl)"

@@ -22,47 +22,39 @@ bool on_compat_layer()
     return SDL_VERSIONNUM(v->major, v->minor, v->patch) >= SDL_VERSIONNUM(1, 2, 50);
 }
 
-bool maps_sdl2_or_3(const std::vector<std::string>& libraries)
+std::string base_name(const std::string& file)
 {
-    for (const std::string& file : libraries) {
-        const std::string name = file.substr(file.rfind('/') + 1);
-        if (name.compare(0, 10, "libSDL2-2.") == 0 || name.compare(0, 7, "libSDL3") == 0)
-            return true;
-    }
-    return false;
+    return file.substr(file.rfind('/') + 1);
 }
 
 // Every game process a test starts runs on the runtime of the test pass: the library path
-// that chose it reaches the game. Seen from outside: the compatibility layer has SDL 2 (or
-// SDL 3 under it) mapped, the classic library has neither.
+// that chose it reaches the game. Seen from outside, the compatibility layer is the SDL 1.2
+// library that runs over SDL 2 (or SDL 3 under it): its file names the SDL 2 library it loads,
+// and that library is mapped. SDL 2 being mapped is not enough by itself: on Debian 12 the
+// mixer's MIDI synthesiser links SDL 2 into the game on the classic library as well.
 TEST(Process, GameRunsOnThePassRuntime)
 {
     const process_result r = run_game(nullptr, {}, "construction classe intro...\n");
     EXPECT_EQ(r.status, 0);
-    std::string mapped;
-    bool sdl12 = false;
+    std::string mapped, sdl12;
+    bool sdl2_or_3 = false;
     for (const std::string& file : r.sdl_libraries) {
         mapped += " " + file;
-        sdl12 = sdl12 || file.find("/libSDL-1.2.so") != std::string::npos;
+        const std::string name = base_name(file);
+        if (name.compare(0, 13, "libSDL-1.2.so") == 0)
+            sdl12 = file;
+        sdl2_or_3 = sdl2_or_3 || name.compare(0, 14, "libSDL2-2.0.so") == 0 ||
+                    name.compare(0, 10, "libSDL3.so") == 0;
     }
-    EXPECT_TRUE(sdl12) << "no SDL 1.2 mapped:" << mapped;
+    ASSERT_FALSE(sdl12.empty()) << "no SDL 1.2 mapped:" << mapped;
+    const std::string library = read_file(sdl12);
+    const bool over_sdl2 = library.find("libSDL2-2.0.so") != std::string::npos ||
+                           library.find("libSDL3.so") != std::string::npos;
     const char* expected = std::getenv("BRIMZO_EXPECT_SDL");
     const bool compat = expected ? std::string(expected) == "compat" : on_compat_layer();
-    EXPECT_EQ(maps_sdl2_or_3(r.sdl_libraries), compat)
+    EXPECT_EQ(over_sdl2 && sdl2_or_3, compat)
         << "the game should run on the " << (compat ? "compatibility layer" : "classic library")
         << "; it mapped" << mapped;
-}
-
-TEST(Process, SigtermOnTheIntroIsANormalQuit)
-{
-    const process_result r =
-        run_game([](const std::string& dir) { write_file(dir + "/brimzo.log", "an older run\n"); },
-                 {}, "construction classe intro...\n");
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.log, started + "Chargement des fontes et images globales...\n"
-                               "construction classe intro...\n"
-                               "Lib\xe9ration des ressources globales(fontes, images)...\n");
 }
 
 TEST(Process, StartUpFailuresEndWithStatusOne)

@@ -160,13 +160,20 @@ def sdl_libraries(pid):
 
 def sdl_runtime(pid):
     """The SDL 1.2 runtime of the process, told by what it is rather than by a path: "compat"
-    (the compatibility layer, which runs over SDL 2, itself perhaps over SDL 3) when SDL 2 or
-    SDL 3 is mapped, "classic" when only SDL 1.2 is, None without SDL 1.2."""
+    when the SDL 1.2 library it mapped runs over SDL 2 (its file names the SDL 2, or SDL 3,
+    library it loads, and that library is mapped), "classic" otherwise, None without SDL 1.2.
+    SDL 2 being mapped is not enough by itself: on Debian 12 the mixer's MIDI synthesiser
+    links SDL 2 into the game on the classic library as well."""
     with open("/proc/%d/maps" % pid) as f:
-        names = {line.split()[-1].rsplit("/", 1)[-1] for line in f if "/libSDL" in line}
-    if not any(n.startswith("libSDL-1.2.so") for n in names):
+        files = {line.split()[-1] for line in f if "/libSDL" in line}
+    sdl12 = [p for p in files if os.path.basename(p).startswith("libSDL-1.2.so")]
+    if not sdl12:
         return None
-    return "compat" if any(n.startswith(("libSDL2-2.0.so", "libSDL3.so")) for n in names) else "classic"
+    with open(sdl12[0], "rb") as f:
+        library = f.read()
+    opens = b"libSDL2-2.0.so" in library or b"libSDL3.so" in library
+    mapped = any(os.path.basename(p).startswith(("libSDL2-2.0.so", "libSDL3.so")) for p in files)
+    return "compat" if opens and mapped else "classic"
 
 
 def shown_picture(shot, pictures, names, pointer):
