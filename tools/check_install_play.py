@@ -3,6 +3,9 @@
 
     /usr/bin/python3 check_install_play.py play|scores SHOT_DIR [classic|compat]
 
+The last argument is the SDL 1.2 runtime the game must run on, told by what the library is
+(tests/support/game_window.py, sdl_runtime): the compatibility layer runs over SDL 2.
+
 Run inside the test chroot as the normal user, from a login shell (su -): the command is the
 Exec line of the installed desktop entry, found on the login PATH, with the player's own
 environment; SDL_AUDIODRIVER is passed through as the caller set it or left unset, so the

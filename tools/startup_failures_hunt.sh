@@ -4,8 +4,8 @@
 # a failed start-up, say). Each run must end with status 1, the exact log of its case and no
 # sanitizer report; a run that does not is kept with its stderr (symbolised stacks).
 #   tools/startup_failures_hunt.sh BINARY [RUNS] [WORKERS] [HOGS]   (defaults: 500 2 2)
-# BINARY is a build with -DBRIMZO_SANITIZE=ON. Prints a count per case and keeps every odd run
-# in /tmp/brimzo-hunt/odd/.
+# BINARY is a build with -DBRIMZO_SANITIZE=ON. LD_LIBRARY_PATH, when set, goes through to the game
+# (to choose its SDL 1.2). Prints a count per case and keeps every odd run in /tmp/brimzo-hunt/odd/.
 set -uo pipefail
 binary=$(readlink -f -- "$1")
 runs=${2:-500}
@@ -36,7 +36,8 @@ one_run() { # one_run CASE N: prints "ok" or "odd", keeps an odd run
     cp -r "$source_dir/data" "$dir/data"
     rm -f "$dir/data/scores.txt" "$dir/data/scores.cle"
     [ -z "$remove" ] || rm -f "$dir/$remove"
-    (cd "$dir" && env -i PATH=/usr/bin:/bin SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy $env \
+    (cd "$dir" && env -i PATH=/usr/bin:/bin ${LD_LIBRARY_PATH:+LD_LIBRARY_PATH=$LD_LIBRARY_PATH} \
+        SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy $env \
         ASAN_OPTIONS=symbolize=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         LSAN_OPTIONS="suppressions=$source_dir/tests/lsan.supp" \
         timeout 60 "$binary" >"$dir/out" 2>&1)
