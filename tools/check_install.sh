@@ -19,8 +19,8 @@
 #                                      (default DEB: build-pkg/brimzo_*.deb, built when missing)
 # The minimal roots made by debootstrap and the downloaded packages are kept in
 # /var/tmp/brimzo-check/ (BRIMZO_CHECK_CACHE) for the next run; the chroots are made anew each
-# time, as /var/tmp/chroot-VARIANT, and left for a look afterwards (unmounted, with nothing left
-# running). The screenshots of every screen go to /var/tmp/brimzo-check/shots/VARIANT/.
+# time, as /var/tmp/chroot-VARIANT (BRIMZO_CHECK_ROOTS: another folder than /var/tmp), and left
+# for a look afterwards (unmounted, with nothing left running). The screenshots of every screen go to /var/tmp/brimzo-check/shots/VARIANT/.
 # MIRROR and SECURITY_MIRROR choose the archive (by default Debian's own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -69,7 +69,7 @@ in_root() { chroot "$root" /bin/sh -c "$1"; }
 check_variant() {
     local variant=$1 suite=bookworm expect_sdl=$1
     if [ "$variant" = trixie ]; then suite=trixie expect_sdl=compat; fi
-    root=/var/tmp/chroot-$variant
+    root=${BRIMZO_CHECK_ROOTS:-/var/tmp}/chroot-$variant
     echo
     stamp "== $variant: fresh $suite chroot $root"
     root_fresh "$root" "$suite" "$cache" || { fail "$variant" "no $suite root"; return; }
