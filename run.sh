@@ -19,24 +19,19 @@ status=0
 build/brimzo "$@" || status=$?
 if [ "$status" -eq 1 ] && grep -qxE 'ERREUR : SDL_(MIXER|INIT)' brimzo.log 2>/dev/null; then
   rm -f brimzo.log
-  SDL_AUDIODRIVER=dummy build/brimzo "$@" &
-  pid=$!
-  trap 'kill -TERM "$pid" 2>/dev/null' HUP INT TERM
-  notice() {
-    grep -qF 'construction classe intro' brimzo.log 2>/dev/null || return 1
-    echo "run.sh: no sound output could be opened; starting without sound"
-  }
-  told=no
-  while kill -0 "$pid" 2>/dev/null; do
-    if notice; then told=yes; break; fi
-    sleep 0.1
-  done
-  # A signal passed on to the game interrupts wait: wait again until the game has ended.
-  while :; do
-    status=0
-    wait "$pid" || status=$?
-    kill -0 "$pid" 2>/dev/null || break
-  done
-  [ "$told" = yes ] || notice || true
+  # The game takes this script's place; beside it, a watcher says so once its first screen is
+  # built.
+  self=$$
+  (
+    while :; do
+      if grep -qF 'construction classe intro' brimzo.log 2>/dev/null; then
+        echo "run.sh: no sound output could be opened; starting without sound"
+        exit 0
+      fi
+      kill -0 "$self" 2>/dev/null || exit 0
+      sleep 0.1
+    done
+  ) &
+  SDL_AUDIODRIVER=dummy exec build/brimzo "$@"
 fi
 exit "$status"

@@ -37,6 +37,7 @@ no-audio)
         exit 1
     fi
     printf 'D\351marrage du programme\nChargement des fontes et images globales...\nconstruction classe intro...\n' >brimzo.log
+    sleep 1 # a game in play, during which the notice is given
     exit 0 ;;
 save) printf 'ZED 120' >data/scores.txt; exit 0 ;;
 esac
