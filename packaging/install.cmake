@@ -47,6 +47,9 @@ foreach(size 48 64 128 256)
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/brimzo.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The one lintian tag the package is known to raise, and why (in the file).
+install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+  RENAME brimzo)
 
 # cpack -G DEB
 set(CPACK_PACKAGE_NAME brimzo)

@@ -17,7 +17,9 @@ echo old >"$assets/ligne.wav"
 
 # The stand-in records where it ran, what it found in data/ and its audio driver, then does
 # what FAKE tells it: "ok", "exit N", "no-audio" (fails like the game without sound output
-# unless a driver is set), "save" (writes a score file).
+# unless a driver is set: log line ERREUR : $FAKE_STEP, SDL_MIXER by default; with a driver,
+# gets past start-up and exits 0, or with FAKE_SILENT=fail fails once more at SDL_INIT),
+# "save" (writes a score file).
 cat >"$root/usr/libexec/brimzo/brimzo" <<'GAME'
 #!/bin/sh
 echo "run pwd=$(pwd -P) audio=${SDL_AUDIODRIVER-unset}" >>"$FAKE_RECORD"
@@ -27,9 +29,15 @@ ok) exit 0 ;;
 exit*) exit "${FAKE#exit }" ;;
 no-audio)
     if [ -z "${SDL_AUDIODRIVER+set}" ]; then
-        printf 'D\351marrage du programme\nERREUR : SDL_MIXER\nEchec de l'"'"'initialisation de la SDL\n' >brimzo.log
+        printf 'D\351marrage du programme\nERREUR : %s\nEchec de l'"'"'initialisation de la SDL\n' "${FAKE_STEP:-SDL_MIXER}" >brimzo.log
         exit 1
     fi
+    if [ "${FAKE_SILENT:-}" = fail ]; then
+        printf 'D\351marrage du programme\nERREUR : SDL_INIT\nEchec de l'"'"'initialisation de la SDL\n' >brimzo.log
+        exit 1
+    fi
+    printf 'D\351marrage du programme\nChargement des fontes et images globales...\nconstruction classe intro...\n' >brimzo.log
+    sleep 1 # a game in play, during which the notice is given
     exit 0 ;;
 save) printf 'ZED 120' >data/scores.txt; exit 0 ;;
 esac
@@ -118,16 +126,25 @@ grep -qx "run pwd=$work/xdg/brimzo audio=unset" "$FAKE_RECORD" || fail "XDG_DATA
 (cd "$work" && run ok XDG_DATA_HOME=relative && grep -q "pwd=$player " "$FAKE_RECORD") ||
     fail "relative XDG_DATA_HOME used"
 
-# No sound output: one more start with the dummy driver, whose status counts.
-run no-audio
-[ "$status" -eq 0 ] || fail "status $status with no audio"
-[ "$(cut -d' ' -f3 "$FAKE_RECORD" | tr '\n' ' ')" = "audio=unset audio=dummy " ] ||
-    fail "runs: $(cat "$FAKE_RECORD")"
-grep -q "without sound" "$work/stderr" || fail "no notice of the silent start"
-# A driver the player chose is respected: no second start.
-for driver in alsa ""; do
-    run no-audio SDL_AUDIODRIVER="$driver"
-    [ "$(wc -l <"$FAKE_RECORD")" -eq 1 ] || fail "restarted over SDL_AUDIODRIVER='$driver'"
+# No sound output: one more start with the dummy driver, whose status counts. The failure
+# line is SDL_MIXER on the classic SDL 1.2, and may be SDL_INIT on the compatibility layer.
+for step in SDL_MIXER SDL_INIT; do
+    run no-audio FAKE_STEP=$step
+    [ "$status" -eq 0 ] || fail "status $status with no audio ($step)"
+    [ "$(cut -d' ' -f3 "$FAKE_RECORD" | tr '\n' ' ')" = "audio=unset audio=dummy " ] ||
+        fail "runs ($step): $(cat "$FAKE_RECORD")"
+    grep -q "starting without sound" "$work/stderr" || fail "no notice of the silent start ($step)"
+done
+# A silent start that fails as well: its status, and no notice of a start that did not happen.
+run no-audio FAKE_SILENT=fail
+[ "$status" -eq 1 ] && [ "$(wc -l <"$FAKE_RECORD")" -eq 2 ] || fail "second failure: status $status, $(cat "$FAKE_RECORD")"
+! grep -q "without sound" "$work/stderr" || fail "notice of a silent start that failed"
+# A driver the player chose is respected: no second start, whichever step failed.
+for step in SDL_MIXER SDL_INIT; do
+    for driver in alsa ""; do
+        run no-audio SDL_AUDIODRIVER="$driver" FAKE_STEP=$step
+        [ "$(wc -l <"$FAKE_RECORD")" -eq 1 ] || fail "restarted over SDL_AUDIODRIVER='$driver' ($step)"
+    done
 done
 # Status 1 without the audio line is passed on as it is.
 run "exit 1"

@@ -17,7 +17,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 from game_window import (CELLS, Failure, Pictures, Window, cell_centre, check, neighbours,  # noqa: E402
-                         reachable, sdl_libraries, settled_board, shown_picture)
+                         reachable, sdl_libraries, sdl_runtime, settled_board, shown_picture)
 
 MENU = [  # item, its hover rectangle (x, y, w, h), the picture drawn while it is highlighted
     (1, (276, 69, 248, 63), "menu_jouer.png"),
@@ -40,9 +40,9 @@ def expect_picture(w, pictures, name, what):
 
 
 def loaded_runtime(pid):
-    libs = sdl_libraries(pid)
-    check(libs, "the game has no SDL 1.2 mapped")
-    return "compat" if any("sdl12-compat" in lib for lib in libs) else "classic"
+    runtime = sdl_runtime(pid)
+    check(runtime, "the game has no SDL 1.2 mapped")
+    return runtime
 
 
 def play(w, pictures, near):
@@ -51,7 +51,7 @@ def play(w, pictures, near):
     expected = os.environ.get("BRIMZO_EXPECT_SDL")
     runtime = loaded_runtime(w.game.pid)
     check(expected in (None, runtime), "the game runs on the %s runtime, not %s" % (runtime, expected))
-    print("runtime:", runtime)
+    print("runtime:", runtime, " ".join(sdl_libraries(w.game.pid)))
 
     w.wait_log("construction classe intro")
     w.move(400, 560)

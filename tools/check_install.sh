@@ -1,31 +1,41 @@
 #!/usr/bin/env bash
-# Installs the .deb as a newcomer would, in two fresh Debian 12 chroots, plays it, and removes
-# it again:
-#   classic  the plain system: apt brings the classic SDL 1.2 (libsdl1.2debian);
-#   compat   libsdl1.2-compat-shim (SDL 1.2 over SDL 2) installed first, instead of the classic
-#            library, which must then stay out.
+# Installs the .deb as a newcomer would, in fresh Debian chroots, plays it, and removes it again:
+#   classic  Debian 12, the plain system: apt brings the classic SDL 1.2 (libsdl1.2debian);
+#   compat   Debian 12 with libsdl1.2-compat-shim (SDL 1.2 over SDL 2) installed first,
+#            instead of the classic library, which must then stay out;
+#   trixie   Debian 13, the plain system, whose own SDL 1.2 (libsdl1.2debian) is built from
+#            sdl12-compat; Debian 13's own lintian first checks the package (built on Debian 12):
+#            no error and no warning.
 # In each: `apt-get install ./brimzo_*.deb` as the README says, the packages it pulled in, then
 # as a new normal user under Xvfb the desktop entry's command three times (tools/
 # check_install_play.py): a move played with SDL_AUDIODRIVER unset, so that the launcher has to
 # fall back to silent play (a chroot has no sound card), the high-score table opened, and a
-# move played with the player's own SDL_AUDIODRIVER=dummy, which is used as it is. Then the
-# player's files, `apt-get remove --purge` and what it leaves. A manual tool: not part of
-# ./test.sh or CI. Needs root, debootstrap (installed if missing) and the Debian mirror.
-#   tools/check_install.sh [DEB]     (default: build-pkg/brimzo_*.deb, built when missing)
-# The minimal bookworm made by debootstrap and the downloaded packages are kept in
-# /var/tmp/brimzo-check/ for the next run; the chroots are made anew each time, as
-# /var/tmp/chroot-classic and /var/tmp/chroot-compat, and left for a look afterwards. The
-# screenshots of every screen go to /var/tmp/brimzo-check/shots/VARIANT/.
+# move played with the player's own SDL_AUDIODRIVER=dummy, which is used as it is. The game
+# must run on the variant's SDL 1.2, told by whether SDL 2 (or SDL 3) is mapped. Then the
+# player's files, `apt-get remove --purge` and what it leaves. A manual tool, not part of
+# ./test.sh; CI runs its trixie variant (tools/ci_trixie.sh). Needs root, debootstrap
+# (installed if missing) and the Debian mirror.
+#   tools/check_install.sh [--variants "classic compat trixie"] [DEB]
+#                                      (default DEB: build-pkg/brimzo_*.deb, built when missing)
+# The minimal roots made by debootstrap and the downloaded packages are kept in
+# /var/tmp/brimzo-check/ (BRIMZO_CHECK_CACHE) for the next run; the chroots are made anew each
+# time, as /var/tmp/chroot-VARIANT (BRIMZO_CHECK_ROOTS: another folder than /var/tmp), and left
+# for a look afterwards (unmounted, with nothing left running). The screenshots of every screen go to /var/tmp/brimzo-check/shots/VARIANT/.
 # MIRROR and SECURITY_MIRROR choose the archive (by default Debian's own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "$(id -u)" -eq 0 ] || { echo "check_install.sh: run as root (debootstrap, chroot)" >&2; exit 1; }
 
-mirror=${MIRROR:-http://deb.debian.org/debian}
-security=${SECURITY_MIRROR:-http://deb.debian.org/debian-security}
-cache=/var/tmp/brimzo-check
+cache=${BRIMZO_CHECK_CACHE:-/var/tmp/brimzo-check}
 export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8
-mkdir -p "$cache/archives/partial" "$cache/shots"
+mkdir -p "$cache/archives/partial" "/var/tmp/brimzo-check/shots"
+. tools/debian_root.sh
+
+variants=(classic compat trixie)
+if [ "${1:-}" = --variants ]; then
+    read -r -a variants <<<"$2"
+    shift 2
+fi
 
 # The package: the one given, or the one that the README's commands make, in build-pkg/.
 deb=${1:-}
@@ -49,74 +59,39 @@ fail() { results+=("FAIL $1: $2"); echo "  FAILED: $2"; }
 start_time=$SECONDS
 stamp() { echo "[$((SECONDS - start_time)) s] $*"; }
 
-# The chroots' bind mounts, undone on any exit; the package cache is shared between runs.
-mounts=()
-mount_chroot() {
-    local root=$1 d
-    for d in proc sys dev dev/pts var/cache/apt/archives; do
-        if [ "$d" = var/cache/apt/archives ]; then
-            mount --bind "$cache/archives" "$root/$d"
-        else
-            mount --bind "/$d" "$root/$d"
-        fi
-        mounts=("$root/$d" "${mounts[@]}")
-    done
-}
-unmount_all() {
-    local m
-    for m in "${mounts[@]}"; do mountpoint -q "$m" && umount "$m"; done
-    mounts=()
-}
-trap unmount_all EXIT
-
-# The minimal bookworm, made once and kept as a tarball.
-base=$cache/bookworm-minbase.tar
-if [ ! -s "$base" ]; then
-    command -v debootstrap >/dev/null || { apt-get update -qq && apt-get install -y -qq debootstrap; }
-    stamp "debootstrap of bookworm from $mirror"
-    rm -rf "$cache/base"
-    debootstrap --variant=minbase bookworm "$cache/base" "$mirror" >"$cache/debootstrap.log" 2>&1 ||
-        { tail "$cache/debootstrap.log"; exit 1; }
-    tar -C "$cache/base" -cf "$base.new" . && mv "$base.new" "$base"
-    rm -rf "$cache/base"
-fi
+# Whatever a variant left running in its chroot is stopped, and its mounts undone, on any exit.
+root=""
+trap '[ -z "$root" ] || root_close "$root"' EXIT
 
 # Runs a shell command line inside the chroot, as root.
 in_root() { chroot "$root" /bin/sh -c "$1"; }
 
 check_variant() {
-    local variant=$1
-    root=/var/tmp/chroot-$variant
+    local variant=$1 suite=bookworm expect_sdl=$1
+    if [ "$variant" = trixie ]; then suite=trixie expect_sdl=compat; fi
+    root=${BRIMZO_CHECK_ROOTS:-/var/tmp}/chroot-$variant
     echo
-    stamp "== $variant: fresh chroot $root"
-    # What a run cut short left mounted is undone first: rm must never reach the host's /dev
-    # or /proc through a bind mount, nor the package cache.
-    local m
-    for m in $(awk -v r="$root/" 'index($2, r) == 1 {print $2}' /proc/mounts | sort -r); do umount "$m"; done
-    if awk -v r="$root/" 'index($2, r) == 1 {found = 1} END {exit !found}' /proc/mounts; then
-        echo "something is still mounted below $root" >&2
-        exit 1
-    fi
-    rm -rf --one-file-system "$root"
-    mkdir -p "$root"
-    tar -C "$root" -xf "$base"
-    rm -f "$root/etc/apt/sources.list"
-    cat >"$root/etc/apt/sources.list.d/debian.sources" <<EOF
-Types: deb
-URIs: $mirror
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb
-URIs: $security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
-    mount_chroot "$root"
+    stamp "== $variant: fresh $suite chroot $root"
+    root_fresh "$root" "$suite" "$cache" || { fail "$variant" "no $suite root"; return; }
     in_root 'apt-get update -qq' || { fail "$variant" "apt-get update"; return; }
+
+    if [ "$variant" = trixie ]; then
+        # Debian 13's own lintian (and the AppStream validator it calls) on the Debian 12 package.
+        stamp "$variant: lintian"
+        cp "$deb" "$root/root/"
+        if in_root 'apt-get install -y -qq lintian appstream >/tmp/lintian-install.log 2>&1'; then
+            in_root "lintian --version; cd /root && lintian ${deb##*/}" >"$cache/lintian-$variant.log" 2>&1 || true
+            sed 's/^/    /' "$cache/lintian-$variant.log"
+            if grep -qE '^[EW]: ' "$cache/lintian-$variant.log"; then
+                fail "$variant" "lintian $(head -n 1 "$cache/lintian-$variant.log"): errors or warnings"
+            else
+                pass "$variant" "lintian $(head -n 1 "$cache/lintian-$variant.log"): no error, no warning"
+            fi
+        else
+            in_root 'tail /tmp/lintian-install.log'
+            fail "$variant" "lintian does not install"
+        fi
+    fi
 
     if [ "$variant" = compat ]; then
         in_root 'apt-cache policy libsdl1.2-compat-shim libsdl1.2-compat | grep -E "^[a-z]|Candidate"'
@@ -147,9 +122,12 @@ EOF
     # Which SDL 1.2 is there now: the classic library, or the compatibility layer alone.
     local sdl
     sdl=$(in_root "dpkg-query -W -f '\${db:Status-Abbrev} \${Package}\n' libsdl1.2debian libsdl1.2-compat-shim 2>/dev/null | awk '\$1 == \"ii\" {print \$2}' | tr '\n' ' '")
-    case $variant:$sdl in
-    "classic:libsdl1.2debian " | "compat:libsdl1.2-compat-shim ") pass "$variant" "SDL 1.2 package: $sdl" ;;
-    *) fail "$variant" "SDL 1.2 packages installed: '$sdl'" ;;
+    local source
+    source=$(in_root "dpkg-query -W -f '\${source:Package}' libsdl1.2debian 2>/dev/null" || true)
+    case $variant:$sdl:$source in
+    "classic:libsdl1.2debian :libsdl1.2" | "compat:libsdl1.2-compat-shim :"* | "trixie:libsdl1.2debian :sdl12-compat")
+        pass "$variant" "SDL 1.2 package: $sdl(source ${source:-none})" ;;
+    *) fail "$variant" "SDL 1.2 packages installed: '$sdl' (source '$source')" ;;
     esac
 
     # The test tools (not the game's), and a new player with an empty home.
@@ -169,7 +147,7 @@ EOF
         local env=""
         [ "$audio" = dummy ] && env="SDL_AUDIODRIVER=dummy "
         out=$(chroot "$root" su - player -c \
-            "${env}/usr/bin/python3 /opt/brimzo-check/check_install_play.py $mode /tmp/shots/$name $variant" 2>&1 |
+            "${env}/usr/bin/python3 /opt/brimzo-check/check_install_play.py $mode /tmp/shots/$name $expect_sdl" 2>&1 |
             grep -v '^ALSA lib') || true
         sed 's/^/    /' <<<"$out"
         if grep -qx 'RESULT ok' <<<"$out"; then
@@ -187,8 +165,8 @@ EOF
                 fail "$variant" "$name: no fall-back to silent play reported"
         fi
     done
-    rm -rf "$cache/shots/$variant"
-    cp -r "$root/tmp/shots" "$cache/shots/$variant"
+    rm -rf "/var/tmp/brimzo-check/shots/$variant"
+    cp -r "$root/tmp/shots" "/var/tmp/brimzo-check/shots/$variant"
 
     # The player's own directory.
     local f missing=""
@@ -222,14 +200,13 @@ EOF
         fail "$variant" "left after purge: $(tr '\n' ' ' <<<"$left")"
     fi
 
-    unmount_all
+    root_close "$root"
 }
 
-check_variant classic
-check_variant compat
+for v in "${variants[@]}"; do check_variant "$v"; done
 
 echo
-echo "Summary ($((SECONDS - start_time)) s; screenshots in $cache/shots/):"
+echo "Summary ($((SECONDS - start_time)) s; screenshots in /var/tmp/brimzo-check/shots/):"
 printf '%s\n' "${results[@]}"
 if printf '%s\n' "${results[@]}" | grep -q '^FAIL'; then
     echo "check_install: FAILED"

@@ -3,6 +3,9 @@
 
     /usr/bin/python3 check_install_play.py play|scores SHOT_DIR [classic|compat]
 
+The last argument is the SDL 1.2 runtime the game must run on, told by what the library is
+(tests/support/game_window.py, sdl_runtime): the compatibility layer runs over SDL 2.
+
 Run inside the test chroot as the normal user, from a login shell (su -): the command is the
 Exec line of the installed desktop entry, found on the login PATH, with the player's own
 environment; SDL_AUDIODRIVER is passed through as the caller set it or left unset, so the
@@ -23,7 +26,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from game_window import (CELLS, Failure, Pictures, Window, cell_centre, check,  # noqa: E402
-                         neighbours, reachable, sdl_libraries, settled_board)
+                         neighbours, reachable, sdl_libraries, sdl_runtime, settled_board)
 
 DATA = "/usr/share/games/brimzo/data"  # the installed assets, where the pictures are read
 GAME = "/usr/libexec/brimzo/brimzo"
@@ -80,9 +83,10 @@ def run(mode, shots, expect_sdl):
         print("process %d runs %s with %s (%d refused start(s))" % (w.game.pid, exe, " ".join(libs), w.retried))
         check(exe == GAME, "the window belongs to %s, not %s" % (exe, GAME))
         check(libs, "no SDL 1.2 library mapped")
+        runtime = sdl_runtime(w.game.pid)
+        print("SDL 1.2 runtime: %s" % runtime)
         if expect_sdl:
-            compat = any("sdl12-compat" in lib for lib in libs)
-            check(compat == (expect_sdl == "compat"), "expected the %s SDL 1.2, mapped %s" % (expect_sdl, libs))
+            check(runtime == expect_sdl, "expected the %s SDL 1.2, the game runs on %s" % (expect_sdl, runtime))
         check(w.size == (800, 600), "window is %dx%d" % w.size)
 
         w.wait_log("construction classe intro")

@@ -13,7 +13,21 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(scores mailles lignes)
 
-tools/setup.sh
+# clang, its sanitizer runtimes and libFuzzer, which only this script needs. libFuzzer's package
+# carries LLVM's version: the one of the clang-N that the archive's clang depends on.
+clang_major() { apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$/\1/p' | head -n 1; }
+if command -v apt-cache >/dev/null; then
+  llvm=$(clang_major)
+  if [ -z "$llvm" ]; then # no package lists yet
+    if [ "$(id -u)" -eq 0 ]; then apt-get update -qq; else sudo apt-get update -qq; fi
+    llvm=$(clang_major)
+  fi
+  [ -n "$llvm" ] || { echo "fuzz.sh: the archive's clang depends on no clang-N" >&2; exit 1; }
+  tools/setup.sh clang libclang-rt-dev "libfuzzer-$llvm-dev"
+else
+  tools/setup.sh
+  command -v clang++ >/dev/null || { echo "fuzz.sh: needs clang++ with libFuzzer" >&2; exit 1; }
+fi
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBRIMZO_FUZZ=ON -DBRIMZO_TESTS=OFF -DBRIMZO_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}"

@@ -49,21 +49,38 @@ void clean_up()
     screen = nullptr;
 }
 
+// After a failed start-up step, what start-up had opened is released again before the process
+// ends, quietly: clean_up would log a line of its own. Left open, the sound output's thread
+// (SDL 2's, under the compatibility layer) goes on calling the mixer while the process exits,
+// and now and then crashes it. Each call is harmless on what was never opened.
+static int failed_start_up()
+{
+    SDL_FreeSurface(cursor);
+    cursor = nullptr;
+    TTF_CloseFont(font);
+    font = nullptr;
+    Mix_CloseAudio();
+    TTF_Quit();
+    SDL_Quit();
+    screen = nullptr;
+    return 1;
+}
+
 int start_up()
 {
     write_log("D\xe9marrage du programme", LOG_NO_NUMBER);
     if (!init()) {
         write_log("Echec de l'initialisation de la SDL", LOG_NO_NUMBER);
-        return 1;
+        return failed_start_up();
     }
     int failed_entry = -1;
     if (secure_fichiers(&failed_entry)) {
         write_log("Un fichier corrompu: ", failed_entry);
-        return 1;
+        return failed_start_up();
     }
     if (!load_files()) {
         write_log("Echec du chargement des fichiers", LOG_NO_NUMBER);
-        return 1;
+        return failed_start_up();
     }
     Init_Mouse_key(screen);
     stateID = STATE_INTRO;

@@ -158,6 +158,24 @@ def sdl_libraries(pid):
         return sorted({line.split()[-1] for line in f if "libSDL-1.2" in line})
 
 
+def sdl_runtime(pid):
+    """The SDL 1.2 runtime of the process, told by what it is rather than by a path: "compat"
+    when the SDL 1.2 library it mapped runs over SDL 2 (its file names the SDL 2, or SDL 3,
+    library it loads, and that library is mapped), "classic" otherwise, None without SDL 1.2.
+    SDL 2 being mapped is not enough by itself: on Debian 12 the mixer's MIDI synthesiser
+    links SDL 2 into the game on the classic library as well."""
+    with open("/proc/%d/maps" % pid) as f:
+        files = {line.split()[-1] for line in f if "/libSDL" in line}
+    sdl12 = [p for p in files if os.path.basename(p).startswith("libSDL-1.2.so")]
+    if not sdl12:
+        return None
+    with open(sdl12[0], "rb") as f:
+        library = f.read()
+    opens = b"libSDL2-2.0.so" in library or b"libSDL3.so" in library
+    mapped = any(os.path.basename(p).startswith(("libSDL2-2.0.so", "libSDL3.so")) for p in files)
+    return "compat" if opens and mapped else "classic"
+
+
 def shown_picture(shot, pictures, names, pointer):
     """Which of the full-window pictures `names` the window shows, judged everywhere but under
     the cursor at `pointer`: (name, its mean difference, the largest difference elsewhere)."""

@@ -4,11 +4,32 @@
 #include "support/system.h"
 #include "support/test_env.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
+
+std::vector<std::string> sdl_libraries_of(intptr_t pid)
+{
+    std::vector<std::string> found;
+    std::istringstream maps(read_file("/proc/" + std::to_string(pid) + "/maps"));
+    std::string line;
+    while (std::getline(maps, line)) {
+        const std::string::size_type slash = line.find('/');
+        if (slash == std::string::npos)
+            continue;
+        const std::string file = line.substr(slash);
+        const std::string name = file.substr(file.rfind('/') + 1);
+        if (name.compare(0, 6, "libSDL") == 0 && name.find(".so") != std::string::npos &&
+            std::find(found.begin(), found.end(), file) == found.end())
+            found.push_back(file);
+    }
+    return found;
+}
 
 process_result run_game(const std::function<void(const std::string& dir)>& prepare,
                         const std::vector<std::string>& env, const std::string& sigterm_after)
@@ -26,6 +47,11 @@ process_result run_game(const std::function<void(const std::string& dir)>& prepa
     std::vector<std::string> environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
     for (const std::string& e : test_system::base_environment())
         environment.push_back(e);
+    // The library path chooses the SDL 1.2 runtime of the pass, and the sanitizers' options
+    // hold their suppressions: both go through to the game.
+    for (const char* name : {"LD_LIBRARY_PATH", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* value = std::getenv(name))
+            environment.push_back(std::string(name) + "=" + value);
     for (const std::string& e : env) {
         const std::string name = e.substr(0, e.find('=') + 1);
         for (std::string& existing : environment)
@@ -53,6 +79,7 @@ process_result run_game(const std::function<void(const std::string& dir)>& prepa
         }
         if (!signalled && !sigterm_after.empty() &&
             read_text_file(dir + "/brimzo.log").find(sigterm_after) != std::string::npos) {
+            result.sdl_libraries = sdl_libraries_of(game.handle);
             test_system::ask_child_to_end(game);
             signalled = true;
         }
