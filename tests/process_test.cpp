@@ -70,7 +70,8 @@ TEST(Process, StartUpFailuresEndWithStatusOne)
         {"video driver cannot start",
          {"SDL_VIDEODRIVER=no_such_driver"},
          nullptr,
-         started + "ERREUR : SDL_INIT\n" + sdl_failed},
+         started + "ERREUR : SDL_INIT\n" + sdl_failed,
+         ""},
         // An unknown audio driver: the classic SDL_Init never fails on audio (SDL_OpenAudio,
         // called by the mixer, does), while over SDL 2 SDL_Init starts the audio driver and
         // refuses it. Either way the log names the step that failed.
@@ -79,12 +80,13 @@ TEST(Process, StartUpFailuresEndWithStatusOne)
          nullptr,
          started + "ERREUR : SDL_MIXER\n" + sdl_failed,
          started + "ERREUR : SDL_INIT\n" + sdl_failed},
-        {"sprite sheet missing", {}, "data/pions.png", started + "Un fichier corrompu: 11\n"},
+        {"sprite sheet missing", {}, "data/pions.png", started + "Un fichier corrompu: 11\n", ""},
         {"font missing",
          {},
          "data/SF Old Republic Bold Italic.ttf",
-         started + "Un fichier corrompu: 1\n"},
-        {"cursor missing", {}, "data/mouse.png", started + "Un fichier corrompu: 2\n"},
+         started + "Un fichier corrompu: 1\n",
+         ""},
+        {"cursor missing", {}, "data/mouse.png", started + "Un fichier corrompu: 2\n", ""},
     };
     for (const auto& c : cases) {
         const char* remove = c.remove;
