@@ -333,16 +333,6 @@ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake
 step "building"
 cmake --build "$BUILD" -j"$JOBS"
 
-# Not ported yet: the score file. Its compiler errors are kept for the record.
-if LC_ALL=C cmake --build "$BUILD" --target brimzo_score_file_windows \
-    >"$BUILD/score_file_windows.log" 2>&1; then
-    echo "windows.sh: src/scores/score_file.cpp now compiles for Windows" \
-        "(cmake/windows.cmake still sets it aside)" >&2
-else
-    echo "== windows.sh: src/scores/score_file.cpp does not compile for Windows yet:"
-    { grep -o "error: .*" "$BUILD/score_file_windows.log" || true; } | sort -u | sed 's/^/   /'
-fi
-
 # --- 4. The portable zip and the installer -----------------------------------------------------
 VERSION=$(sed -n 's/^project(brimzo VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 NAME="brimzo-$VERSION-win64"
