@@ -387,23 +387,18 @@ make_stage() {
         "$stage/brimzo-game.exe"
 }
 
-if [ ! -f "$BUILD/brimzo-game.exe" ]; then
-    loud "No zip and no installer: the game itself is not linked yet for Windows" \
-        "(src/scores/score_file.cpp is not ported; see cmake/windows.cmake)."
-else
-    step "making $NAME.zip and $NAME-setup.exe"
-    stage_root="$BUILD/package"
-    make_stage "$stage_root/$NAME"
-    rm -f "$BUILD/$NAME.zip"
-    (cd "$stage_root" && TZ=UTC zip -q -r -X "$BUILD/$NAME.zip" "$NAME")
-    # The uninstaller removes exactly what was installed, deepest folders last.
-    (cd "$stage_root/$NAME" && {
-        find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
-        find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|'
-    }) >"$stage_root/uninstall_files.nsh"
-    makensis -V2 -DVERSION="$VERSION" -DSTAGE="$stage_root/$NAME" \
-        -DOUTFILE="$BUILD/$NAME-setup.exe" "$ROOT/packaging/windows/installer.nsi"
-fi
+step "making $NAME.zip and $NAME-setup.exe"
+stage_root="$BUILD/package"
+make_stage "$stage_root/$NAME"
+rm -f "$BUILD/$NAME.zip"
+(cd "$stage_root" && TZ=UTC zip -q -r -X "$BUILD/$NAME.zip" "$NAME")
+# The uninstaller removes exactly what was installed, deepest folders last.
+(cd "$stage_root/$NAME" && {
+    find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+    find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|'
+}) >"$stage_root/uninstall_files.nsh"
+makensis -V2 -DVERSION="$VERSION" -DSTAGE="$stage_root/$NAME" \
+    -DOUTFILE="$BUILD/$NAME-setup.exe" "$ROOT/packaging/windows/installer.nsi"
 
 # --- 5. The suite under Wine, in a prefix of this run's own ------------------------------------
 export WINEPREFIX="$BUILD/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -431,9 +426,30 @@ for b in bad:
     print("  " + b)
 sys.exit(1 if bad else 0)
 PY
-step "running the suite under Wine"
+# Each step's time is printed as it ends, and all of them again at the end.
+TIMES=()
+timed() { # timed NAME COMMAND...: runs the command, records its time and status
+    local name=$1 start=$SECONDS rc=0
+    shift
+    step "$name"
+    "$@" || rc=$?
+    TIMES+=("$(printf '%-34s %4d s  %s' "$name" $((SECONDS - start)) "$([ $rc = 0 ] && echo passed || echo "FAILED ($rc)")")")
+    [ $rc = 0 ] || status=1
+}
 status=0
-(cd "$BUILD" && ctest --output-on-failure -j"$JOBS" -LE linux-only) || status=$?
-wineserver -k 2>/dev/null || true
-step "done (suite status $status)"
+suite() {
+    (cd "$BUILD" && ctest --output-on-failure -j"$JOBS" -LE linux-only)
+    local rc=$?
+    wineserver -k 2>/dev/null || true
+    return $rc
+}
+timed "the suite under Wine" suite
+# The Windows-only checks, each in Wine prefixes of its own, on an Xvfb of its own.
+unset WINEPREFIX
+timed "the real-window whole turn" bash "$ROOT/tests/windows/window_test.sh" "$BUILD" "$ROOT"
+timed "the installer" bash "$ROOT/tests/windows/package_test.sh" installer \
+    "$BUILD/$NAME-setup.exe" "$ROOT"
+timed "the zip" bash "$ROOT/tests/windows/package_test.sh" zip "$BUILD/$NAME.zip" "$ROOT"
+step "done"
+for t in "${TIMES[@]}"; do echo "   $t"; done
 exit "$status"
