@@ -5,12 +5,13 @@ display $DISPLAY (tests/windows/package_test.sh starts Xvfb):
 
 installer: a silent install (/S) whose manifest asks for asInvoker, leaves Wine's HKLM
 (system.reg) as it was apart from Wine's own display entries, and puts nothing in Program Files;
-the Start-menu shortcut's target and working folder; the installed game started as the shortcut
-starts it, without SDL_AUDIODRIVER (so the launcher's silent fall-back is what plays where Wine
-opens no sound), played to the high-score screen, its scores in the install folder; an install
+the Start-menu shortcut's target and working folder; brimzo-game.exe alone stops on the sound
+(Wine here opens no sound output), so the installed game started as the shortcut starts it,
+without SDL_AUDIODRIVER, plays through the launcher's silent fall-back, to the high-score screen,
+its scores in the install folder; an install
 over it keeps them; a silent uninstall, waited for, leaves only them; a reinstall shows the same
 table; an install into a folder with a non-ASCII name plays.
-zip: the same play from a freshly extracted folder.
+zip: the same play, fall-back included, from a freshly extracted folder.
 
 Screens are saved as PNGs in WORK_DIR/shots. Prints one fact a line; exits 1 on the first
 failure."""
@@ -195,6 +196,24 @@ def files_under(root):
     return sorted(os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs)
 
 
+def game_alone_stops_on_sound(prefix, folder):
+    """brimzo-game.exe started on its own, without SDL_AUDIODRIVER: where Wine opens no sound
+    output it ends at once with the sound failure, so a play through brimzo.exe that works is the
+    launcher's silent fall-back at work. Returns whether it did."""
+    env = dict(prefix.env, SDL_VIDEODRIVER="windib")
+    try:
+        r = subprocess.run(["wine", "brimzo-game.exe"], cwd=folder, env=env, capture_output=True,
+                           timeout=30)
+        status = r.returncode
+    except subprocess.TimeoutExpired:  # it plays: this machine has a sound output
+        status = None
+    prefix.kill()
+    log_path = os.path.join(folder, "brimzo.log")
+    log = open(log_path, "rb").read().decode("latin-1") if os.path.exists(log_path) else ""
+    os.remove(log_path) if os.path.exists(log_path) else None
+    return status == 1 and "ERREUR : SDL_MIXER" in log
+
+
 def silent_fallback(log):
     """The game ran silent: the launcher's second start, with the dummy driver, wrote the log
     (its first start, when no sound output opened, ended with ERREUR : SDL_MIXER)."""
@@ -245,6 +264,9 @@ def test_installer(setup, work):
     print("shortcut: %s in %s" % (target, workdir))
 
     # 3. Played to the high-score screen, silent, the scores in the install folder.
+    check(game_alone_stops_on_sound(p, folder),
+          "brimzo-game.exe alone did not stop on the sound: the launcher's fall-back is not exercised")
+    print("brimzo-game.exe alone stops on the sound: the plays below are the launcher's fall-back")
     log, _ = play_to_scores(p, folder, target, shots, "installer-1-scores")
     check(CREATED in log, "the first start did not create the score file")
     check(silent_fallback(log), "the game's log ends with the sound failure")
@@ -308,6 +330,10 @@ def test_zip(zip_path, work):
     check(not [f for f in files_under(folder) if re.search(r"(^|/)(scores\.(txt|cle)|brimzo\.log)$|\.new$", f)],
           "the zip holds scores, half-written files or a log")
     win_folder = p.cmd_echo("%LOCALAPPDATA%") + "\\Jeux\\" + os.path.basename(folder)
+    check(game_alone_stops_on_sound(p, folder),
+          "brimzo-game.exe alone did not stop on the sound: the launcher's fall-back is not exercised")
+    print("brimzo-game.exe alone stops on the sound (no output under this Wine): the plays below"
+          " are the launcher's silent fall-back")
     log, _ = play_to_scores(p, folder, win_folder + "\\brimzo.exe", shots, "zip-scores")
     check(CREATED in log, "the first start did not create the score file")
     check(silent_fallback(log), "the game's log ends with the sound failure")
