@@ -10,7 +10,11 @@
 #    newest version the registry serves, SDL_image and SDL_ttf from the tarballs in DIR.
 #    The system's apt configuration is never changed: a private sources list and state are used.
 # 3. Cross-builds the game and its tests in build-windows/.
-# 4. Runs the tests under Wine, in a fresh Wine prefix.
+# 4. Makes build-windows/brimzo-VERSION-win64.zip and brimzo-VERSION-win64-setup.exe.
+# 5. Runs, under Wine, the suite (ctest -LE linux-only, in a fresh prefix), the real-window
+#    whole turn (tests/windows/window_test.sh), the installer test and the zip test
+#    (tests/windows/package_test.sh, each in prefixes of its own), and prints each one's time.
+#    It exits non-zero when any of them fails.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
