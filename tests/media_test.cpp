@@ -179,12 +179,13 @@ TEST_F(Media, SharedFilesReportWhichOneFailed)
          "Chargement des fontes et images globales...\nErreur de chargement curseur souris\n"},
     };
     for (const Case& c : cases) {
-        const std::string saved = read_file(c.remove);
-        std::remove(c.remove);
+        // Closed before the removal: an open file cannot be removed on Windows.
         TTF_CloseFont(font);
         SDL_FreeSurface(cursor);
         font = nullptr;
         cursor = nullptr;
+        const std::string saved = read_file(c.remove);
+        ASSERT_EQ(std::remove(c.remove), 0) << c.remove;
         LogMark mark;
         EXPECT_FALSE(load_files());
         EXPECT_EQ(mark.since(), c.log);

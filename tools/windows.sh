@@ -10,7 +10,11 @@
 #    newest version the registry serves, SDL_image and SDL_ttf from the tarballs in DIR.
 #    The system's apt configuration is never changed: a private sources list and state are used.
 # 3. Cross-builds the game and its tests in build-windows/.
-# 4. Runs the tests under Wine, in a fresh Wine prefix.
+# 4. Makes build-windows/brimzo-VERSION-win64.zip and brimzo-VERSION-win64-setup.exe.
+# 5. Runs, under Wine, the suite (ctest -LE linux-only, in a fresh prefix), the real-window
+#    whole turn (tests/windows/window_test.sh), the installer test and the zip test
+#    (tests/windows/package_test.sh, each in prefixes of its own), and prints each one's time.
+#    It exits non-zero when any of them fails.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -333,16 +337,6 @@ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake
 step "building"
 cmake --build "$BUILD" -j"$JOBS"
 
-# Not ported yet: the score file. Its compiler errors are kept for the record.
-if LC_ALL=C cmake --build "$BUILD" --target brimzo_score_file_windows \
-    >"$BUILD/score_file_windows.log" 2>&1; then
-    echo "windows.sh: src/scores/score_file.cpp now compiles for Windows" \
-        "(cmake/windows.cmake still sets it aside)" >&2
-else
-    echo "== windows.sh: src/scores/score_file.cpp does not compile for Windows yet:"
-    { grep -o "error: .*" "$BUILD/score_file_windows.log" || true; } | sort -u | sed 's/^/   /'
-fi
-
 # --- 4. The portable zip and the installer -----------------------------------------------------
 VERSION=$(sed -n 's/^project(brimzo VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 NAME="brimzo-$VERSION-win64"
@@ -397,23 +391,18 @@ make_stage() {
         "$stage/brimzo-game.exe"
 }
 
-if [ ! -f "$BUILD/brimzo-game.exe" ]; then
-    loud "No zip and no installer: the game itself is not linked yet for Windows" \
-        "(src/scores/score_file.cpp is not ported; see cmake/windows.cmake)."
-else
-    step "making $NAME.zip and $NAME-setup.exe"
-    stage_root="$BUILD/package"
-    make_stage "$stage_root/$NAME"
-    rm -f "$BUILD/$NAME.zip"
-    (cd "$stage_root" && TZ=UTC zip -q -r -X "$BUILD/$NAME.zip" "$NAME")
-    # The uninstaller removes exactly what was installed, deepest folders last.
-    (cd "$stage_root/$NAME" && {
-        find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
-        find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|'
-    }) >"$stage_root/uninstall_files.nsh"
-    makensis -V2 -DVERSION="$VERSION" -DSTAGE="$stage_root/$NAME" \
-        -DOUTFILE="$BUILD/$NAME-setup.exe" "$ROOT/packaging/windows/installer.nsi"
-fi
+step "making $NAME.zip and $NAME-setup.exe"
+stage_root="$BUILD/package"
+make_stage "$stage_root/$NAME"
+rm -f "$BUILD/$NAME.zip"
+(cd "$stage_root" && TZ=UTC zip -q -r -X "$BUILD/$NAME.zip" "$NAME")
+# The uninstaller removes exactly what was installed, deepest folders last.
+(cd "$stage_root/$NAME" && {
+    find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+    find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|'
+}) >"$stage_root/uninstall_files.nsh"
+makensis -V2 -DVERSION="$VERSION" -DSTAGE="$stage_root/$NAME" \
+    -DOUTFILE="$BUILD/$NAME-setup.exe" "$ROOT/packaging/windows/installer.nsi"
 
 # --- 5. The suite under Wine, in a prefix of this run's own ------------------------------------
 export WINEPREFIX="$BUILD/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -441,9 +430,30 @@ for b in bad:
     print("  " + b)
 sys.exit(1 if bad else 0)
 PY
-step "running the suite under Wine"
+# Each step's time is printed as it ends, and all of them again at the end.
+TIMES=()
+timed() { # timed NAME COMMAND...: runs the command, records its time and status
+    local name=$1 start=$SECONDS rc=0
+    shift
+    step "$name"
+    "$@" || rc=$?
+    TIMES+=("$(printf '%-34s %4d s  %s' "$name" $((SECONDS - start)) "$([ $rc = 0 ] && echo passed || echo "FAILED ($rc)")")")
+    [ $rc = 0 ] || status=1
+}
 status=0
-(cd "$BUILD" && ctest --output-on-failure -j"$JOBS") || status=$?
-wineserver -k 2>/dev/null || true
-step "done (suite status $status)"
+suite() {
+    (cd "$BUILD" && ctest --output-on-failure -j"$JOBS" -LE linux-only)
+    local rc=$?
+    wineserver -k 2>/dev/null || true
+    return $rc
+}
+timed "the suite under Wine" suite
+# The Windows-only checks, each in Wine prefixes of its own, on an Xvfb of its own.
+unset WINEPREFIX
+timed "the real-window whole turn" bash "$ROOT/tests/windows/window_test.sh" "$BUILD" "$ROOT"
+timed "the installer" bash "$ROOT/tests/windows/package_test.sh" installer \
+    "$BUILD/$NAME-setup.exe" "$ROOT"
+timed "the zip" bash "$ROOT/tests/windows/package_test.sh" zip "$BUILD/$NAME.zip" "$ROOT"
+step "done"
+for t in "${TIMES[@]}"; do echo "   $t"; done
 exit "$status"

@@ -194,12 +194,14 @@ class Window:
     """The game's window on `display`, from `command` (the game, or the launcher that runs it)
     started in `cwd`; `log_path` is the game's log, read to tell a start that Xvfb refused.
     `env` is the whole environment, used as given; without it, this process's environment with
-    SDL's x11 video and dummy audio drivers unless they are set."""
+    SDL's x11 video and dummy audio drivers unless they are set. With `client_area`, a frame the
+    window system drew around the game's 800 x 600 pixels (Wine's) is left out."""
 
     def __init__(self, display, command, log_path, cwd=None, env=None, stderr=None, attempts=3,
-                 timeout=10):
+                 timeout=10, client_area=False):
         self.display = display
         self.log_path = log_path
+        self.client_area = client_area
         if env is None:
             env = dict(os.environ)
             env.setdefault("SDL_VIDEODRIVER", "x11")
@@ -228,6 +230,14 @@ class Window:
         geometry = dict(line.split("=") for line in self.xdo("getwindowgeometry", "--shell", self.id).split())
         self.x, self.y = int(geometry["X"]), int(geometry["Y"])
         self.size = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
+        if client_area and self.size != (800, 600):
+            # Wine drew a frame of its own around the 800 x 600 client area: borders of one
+            # width left, right and below, the caption above.
+            border = (self.size[0] - 800) // 2
+            self.x += border
+            self.y += self.size[1] - 600 - border
+            print("frame of %dx%d around the client area" % self.size)
+            self.size = (800, 600)
         self.pointer = (0, 0)
 
     def log(self):
@@ -260,7 +270,14 @@ class Window:
         time.sleep(wait)
 
     def click(self, x, y, wait=0.3):
-        self.xdo("mousemove", "--window", self.id, str(x), str(y), "click", "1")
+        if self.client_area:
+            # Wine takes the pointer's move a moment later than the X server: a press sent at
+            # once lands where the pointer was.
+            self.xdo("mousemove", "--window", self.id, str(x), str(y))
+            time.sleep(0.15)
+            self.xdo("click", "1")
+        else:
+            self.xdo("mousemove", "--window", self.id, str(x), str(y), "click", "1")
         self.pointer = (x, y)
         time.sleep(wait)
 
