@@ -150,15 +150,22 @@ TEST(HostileFiles, ScoreFileOrKeyGivesTheDefaultPair)
     std::printf("%d hostile score or key files\n", cases + 1);
 }
 
+// Writes a key that vouches for the score file as it lies on disk; the file's length.
+uint32_t vouch_for_score_file()
+{
+    uint32_t length = 0;
+    const uint32_t crc = file_crc32(SCORES_PATH, &length);
+    write_file(KEY_PATH, std::to_string(crc) + " " + std::to_string(length));
+    return length;
+}
+
 // Hostile bytes that do match their key (a key recomputed by hand) are read by the reading
 // rule and never rewritten; a huge name token is cut, not held whole.
 TEST(HostileFiles, ScoreFileWithAMatchingKeyIsReadSoftly)
 {
     for (const bad_contents& c : contents_for(DEFAULT_FILE)) {
         put(SCORES_PATH, c.bytes);
-        uint32_t length = 0;
-        const uint32_t crc = file_crc32(SCORES_PATH, &length);
-        write_file(KEY_PATH, std::to_string(crc) + " " + std::to_string(length));
+        const uint32_t length = vouch_for_score_file();
         std::string names[SCORE_ENTRIES];
         int scores[SCORE_ENTRIES];
         default_scores(names, scores);
@@ -183,9 +190,7 @@ TEST(HostileFiles, ScoreFileLargerThanAnyTableIsReplaced)
     std::error_code error;
     std::filesystem::resize_file(SCORES_PATH, 200 * 1024 * 1024, error);
     ASSERT_FALSE(error) << error.message();
-    uint32_t length = 0;
-    const uint32_t crc = file_crc32(SCORES_PATH, &length);
-    write_file(KEY_PATH, std::to_string(crc) + " " + std::to_string(length));
+    vouch_for_score_file();
     std::string names[SCORE_ENTRIES];
     int scores[SCORE_ENTRIES];
     default_scores(names, scores);

@@ -34,11 +34,9 @@ bool init()
     return true;
 }
 
-void clean_up()
+// What start-up opens, released; each call is harmless on what was never opened.
+static void release_start_up()
 {
-    write_log("Lib\xe9ration des ressources globales(fontes, images)...", LOG_NO_NUMBER);
-    delete currentState;
-    currentState = nullptr;
     SDL_FreeSurface(cursor);
     cursor = nullptr;
     TTF_CloseFont(font);
@@ -49,20 +47,21 @@ void clean_up()
     screen = nullptr;
 }
 
+void clean_up()
+{
+    write_log("Lib\xe9ration des ressources globales(fontes, images)...", LOG_NO_NUMBER);
+    delete currentState;
+    currentState = nullptr;
+    release_start_up();
+}
+
 // After a failed start-up step, what start-up had opened is released again before the process
 // ends, quietly: clean_up would log a line of its own. Left open, the sound output's thread
 // (SDL 2's, under the compatibility layer) goes on calling the mixer while the process exits,
-// and now and then crashes it. Each call is harmless on what was never opened.
+// and now and then crashes it.
 static int failed_start_up()
 {
-    SDL_FreeSurface(cursor);
-    cursor = nullptr;
-    TTF_CloseFont(font);
-    font = nullptr;
-    Mix_CloseAudio();
-    TTF_Quit();
-    SDL_Quit();
-    screen = nullptr;
+    release_start_up();
     return 1;
 }
 
