@@ -60,7 +60,8 @@ loud() {
 
 # --- 1. The cross tools ------------------------------------------------------------------------
 TOOLS=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 nsis zip unzip
-    dpkg-dev make pkg-config cmake python3-pil)
+    dpkg-dev make pkg-config cmake python3-pil
+    libz-mingw-w64-dev) # the last one for tools/wine_scores_check.sh, linked statically
 missing=()
 for pkg in "${TOOLS[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
@@ -450,6 +451,7 @@ suite() {
 timed "the suite under Wine" suite
 # The Windows-only checks, each in Wine prefixes of its own, on an Xvfb of its own.
 unset WINEPREFIX
+timed "the score file's Windows operations" bash "$ROOT/tools/wine_scores_check.sh"
 timed "the real-window whole turn" bash "$ROOT/tests/windows/window_test.sh" "$BUILD" "$ROOT"
 timed "the installer" bash "$ROOT/tests/windows/package_test.sh" installer \
     "$BUILD/$NAME-setup.exe" "$ROOT"
