@@ -8,11 +8,6 @@ set(BRIMZO_BENCH OFF CACHE BOOL "Build the benchmarks" FORCE)
 set(BRIMZO_TEST_SOURCE_DIR "Z:${CMAKE_SOURCE_DIR}")
 set(BRIMZO_TEST_BINARY "Z:$<TARGET_FILE:brimzo>")
 
-# --- Not ported yet --------------------------------------------------------------------------
-# The score file's own tests still fork, change users and make links; their Windows versions
-# come later.
-set(BRIMZO_WINDOWS_SKIPPED_TESTS score_file_test score_file_faults_test shared_table_test)
-set(BRIMZO_WINDOWS_PENDING_TEST_HELPERS ${CMAKE_SOURCE_DIR}/tests/support/fs_faults.cpp)
 
 enable_language(RC)
 
@@ -78,14 +73,29 @@ endfunction()
 # after the list of tests, which sets the whole list on each.
 set(BRIMZO_WINDOWS_TEST_ENVIRONMENT SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy)
 
+# A child process of a test is the test program started again under Wine (some 100 ms each,
+# where a fork takes one): the tests that start thousands of them take a spread of the cases.
+add_compile_definitions(BRIMZO_SLOW_CHILD_PROCESSES)
+
 # Tests about Linux alone, built but left out of the run by their label (ctest -LE linux-only):
-# which SDL 1.2 runtime the Debian build loads (a whole program, and the case that reads which
-# SDL libraries a game process has mapped, from /proc); the game ended by SIGTERM (one case:
-# Windows has no such signal, and a close request needs a real window, which the suite's dummy
-# video driver has not).
+# - which SDL 1.2 runtime the Debian build loads (a whole program, and the case that reads which
+#   SDL libraries a game process has mapped, from /proc);
+# - the game ended by SIGTERM (Windows has no such signal, and a close request needs a real
+#   window, which the suite's dummy video driver has not);
+# - the score file behind POSIX links (symbolic links need an administrator or developer mode
+#   on Windows, and are treated apart there: see src/scores/score_fs_windows.cpp);
+# - a shared install of POSIX owners and modes, and games run as two users of one group (on
+#   Windows the folder that refuses new files is reached through the seam instead).
+# The cases are regular expressions over the tests' full names.
 set(BRIMZO_WINDOWS_LINUX_ONLY_TESTS sdl_runtime_test)
-set(BRIMZO_WINDOWS_LINUX_ONLY_CASES Process.SigtermOnTheIntroIsANormalQuit
-  Process.GameRunsOnThePassRuntime)
+set(BRIMZO_WINDOWS_LINUX_ONLY_CASES
+  "^Process[.]SigtermOnTheIntroIsANormalQuit$"
+  "^Process[.]GameRunsOnThePassRuntime$"
+  "^ScoreFile/LinkedFiles[.]"
+  "^ScoreFile[.]LinksPlantedAtTheTemporaryNamesAreNotFollowed$"
+  "^ScoreFile/FaultAtEveryCall[.].*/links_"
+  "^ScoreFile[.]DirectoryThatRefusesNewFilesIsWrittenInPlace$"
+  "^SharedTable/ManyGames[.].*/two_users_")
 
 function(brimzo_windows_test name)
   # Listed when ctest runs, under Wine, not at build time.
@@ -98,9 +108,11 @@ function(brimzo_windows_test name)
   set(script ${CMAKE_BINARY_DIR}/${name}_environment.cmake)
   file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES\n"
     "    ENVIRONMENT \"${BRIMZO_WINDOWS_TEST_ENVIRONMENT}\"${labels})\nendif()\n")
-  file(APPEND ${script} "foreach(case ${BRIMZO_WINDOWS_LINUX_ONLY_CASES})\n"
-    "  list(FIND ${name}_TESTS \${case} found)\n  if(NOT found EQUAL -1)\n"
-    "    set_tests_properties(\${case} PROPERTIES LABELS linux-only)\n  endif()\nendforeach()\n")
+  file(APPEND ${script} "foreach(case IN LISTS ${name}_TESTS)\n"
+    "  foreach(pattern ${BRIMZO_WINDOWS_LINUX_ONLY_CASES})\n"
+    "    if(case MATCHES \"\${pattern}\")\n"
+    "      set_tests_properties(\${case} PROPERTIES LABELS linux-only)\n"
+    "    endif()\n  endforeach()\nendforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 

@@ -3,18 +3,13 @@
 #include "scores/score_file.h"
 #include "support/fs_faults.h"
 #include "support/score_table.h"
+#include "support/system.h"
 #include "support/test_env.h"
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <grp.h>
+#include <filesystem>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <random>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -222,8 +217,21 @@ int kill_at_step = 0;
 void kill_self_at(int step)
 {
     if (step == kill_at_step)
-        raise(SIGKILL);
+        test_system::kill_self();
 }
+
+const table KILLED_OLD = table::of({{"OLD", 777}, {"ONE", 555}});
+const table KILLED_NEW = table::of({{"NEW", 999}, {"OLD", 777}, {"ONE", 555}});
+
+// In the child: the new table saved, killed after the step given.
+int save_killed_at(const std::string& step)
+{
+    kill_at_step = std::stoi(step);
+    score_save_hook = kill_self_at;
+    save(KILLED_NEW);
+    return 0;
+}
+const test_system::role SAVE_KILLED_AT("save_killed_at", save_killed_at);
 
 struct kill_case
 {
@@ -244,22 +252,13 @@ class KilledSave : public ScoreFile, public ::testing::WithParamInterface<kill_c
 TEST_P(KilledSave, NeverLoadsAsDefaults)
 {
     const kill_case& c = GetParam();
-    const table old_table = table::of({{"OLD", 777}, {"ONE", 555}});
-    const table new_table = table::of({{"NEW", 999}, {"OLD", 777}, {"ONE", 555}});
+    const table& old_table = KILLED_OLD;
+    const table& new_table = KILLED_NEW;
     ASSERT_TRUE(save(old_table));
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        kill_at_step = c.step;
-        score_save_hook = kill_self_at;
-        save(new_table);
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the save never reached step " << c.step;
-    ASSERT_EQ(WTERMSIG(status), SIGKILL);
+    test_system::child child = test_system::start_role("save_killed_at", std::to_string(c.step));
+    ASSERT_TRUE(child.running);
+    ASSERT_EQ(test_system::wait_child(child), -1) << "the save never reached step " << c.step;
 
     LogMark mark;
     EXPECT_EQ(loaded(), c.new_table_expected ? new_table : old_table);
@@ -351,7 +350,7 @@ TEST_P(FailedSave, KeepsThePreviousPairAndLogs)
     if (c.what == obstacle::full_disk)
         faults.full_disk_path = c.blocked_path;
     else
-        ASSERT_EQ(mkdir(c.blocked_path, 0755), 0);
+        ASSERT_TRUE(std::filesystem::create_directory(c.blocked_path));
 
     LogMark mark;
     {
@@ -361,8 +360,8 @@ TEST_P(FailedSave, KeepsThePreviousPairAndLogs)
     EXPECT_EQ(mark.since(), SAVING + SAVE_FAILED);
     EXPECT_EQ(read_file(SCORES_PATH), old_scores);
     EXPECT_EQ(read_file(KEY_PATH), old_key);
-    rmdir(c.blocked_path);
-    std::remove(c.blocked_path);
+    std::error_code ignored;
+    std::filesystem::remove(c.blocked_path, ignored);
     EXPECT_EQ(loaded(), old_table);
 }
 
@@ -379,7 +378,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ScoreFile, FailedCreationOfTheDefaultFileIsLogged)
 {
-    ASSERT_EQ(mkdir(SCORES_NEW_PATH, 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(SCORES_NEW_PATH));
     const std::string inside = std::string(SCORES_NEW_PATH) + "/keep";
     write_file(inside, "x");
     LogMark mark;
@@ -388,7 +387,8 @@ TEST_F(ScoreFile, FailedCreationOfTheDefaultFileIsLogged)
                                       "criture du fichier de hi_scores\n");
     EXPECT_FALSE(file_exists(SCORES_PATH));
     std::remove(inside.c_str());
-    rmdir(SCORES_NEW_PATH);
+    std::error_code ignored;
+    std::filesystem::remove(SCORES_NEW_PATH, ignored);
 }
 
 } // namespace
@@ -437,53 +437,54 @@ const std::string IN_PLACE = "Cr\xe9"
                              "criture sur place\n";
 const std::string READ_ONLY = "Fichiers de hi_scores en lecture seule, laiss\xe9s tels quels\n";
 
-mode_t mode_of(const char* path)
+// In the child: the letters saved as the user nobody.
+int save_as_nobody(const std::string&)
 {
-    struct stat st;
-    return lstat(path, &st) == 0 ? st.st_mode : 0;
+    unsigned uid = 0, gid = 0;
+    if (!test_system::user_ids("nobody", uid, gid) || !test_system::become_user(uid, gid))
+        return 2;
+    return save(LETTERS) ? 0 : 1;
 }
+const test_system::role SAVE_AS_NOBODY("save_as_nobody", save_as_nobody);
 
 // A shared install: data/ belongs to root and lets nobody else create files, the pair is
 // group-writable. The save writes both files in place, keeps their owner and mode, and the
-// letter-only table keeps its exact bytes.
+// letter-only table keeps its exact bytes. POSIX modes and owners: not on Windows, where the
+// case below reaches the same writes through the seam.
 TEST_F(ScoreFile, DirectoryThatRefusesNewFilesIsWrittenInPlace)
 {
     ASSERT_TRUE(save(zed_table()));
-    ASSERT_EQ(chmod(SCORES_PATH, 0664), 0);
-    ASSERT_EQ(chmod(KEY_PATH, 0664), 0);
+    ASSERT_TRUE(test_system::set_mode(SCORES_PATH, 0664));
+    ASSERT_TRUE(test_system::set_mode(KEY_PATH, 0664));
     LogMark mark;
-    const passwd* nobody = getpwnam("nobody");
-    if (geteuid() == 0 && nobody != nullptr) {
+    unsigned nobody_uid = 0, nobody_gid = 0;
+    if (test_system::is_superuser() && test_system::user_ids("nobody", nobody_uid, nobody_gid)) {
         // data/ stays root's; the pair is given to nobody's group, and a child runs as nobody.
-        ASSERT_EQ(chmod(test_work_dir().c_str(), 0755), 0);
-        ASSERT_EQ(chmod("./data", 0755), 0);
-        ASSERT_EQ(chown(SCORES_PATH, 0, nobody->pw_gid), 0);
-        ASSERT_EQ(chown(KEY_PATH, 0, nobody->pw_gid), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
-                setuid(nobody->pw_uid) != 0)
-                _exit(2);
-            _exit(save(LETTERS) ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        ASSERT_TRUE(test_system::set_mode(test_work_dir(), 0755));
+        ASSERT_TRUE(test_system::set_mode("./data", 0755));
+        ASSERT_TRUE(test_system::set_owner(SCORES_PATH, 0, nobody_gid));
+        ASSERT_TRUE(test_system::set_owner(KEY_PATH, 0, nobody_gid));
+        test_system::child child = test_system::start_role("save_as_nobody");
+        ASSERT_TRUE(child.running);
+        EXPECT_EQ(test_system::wait_child(child), 0);
     } else {
-        ASSERT_EQ(chmod("./data", 0555), 0);
+        ASSERT_TRUE(test_system::set_mode("./data", 0555));
         EXPECT_TRUE(save(LETTERS));
-        ASSERT_EQ(chmod("./data", 0755), 0);
+        ASSERT_TRUE(test_system::set_mode("./data", 0755));
     }
     EXPECT_EQ(mark.since(), SAVING + IN_PLACE);
     EXPECT_EQ(read_file(SCORES_PATH), LETTERS_FILE);
     EXPECT_EQ(read_file(KEY_PATH), key_for(LETTERS_FILE));
-    EXPECT_EQ(mode_of(SCORES_PATH) & 07777, 0664u);
+    EXPECT_EQ(test_system::mode_of(SCORES_PATH), 0664u);
     EXPECT_FALSE(file_exists(SCORES_NEW_PATH));
     EXPECT_EQ(loaded(), LETTERS);
+}
 
-    // The same through the seam, with a corrupt file to replace on loading.
+// A folder that refuses new files, reached through the seam, with a corrupt file to replace on
+// loading: both files are written in place.
+TEST_F(ScoreFile, FolderThatRefusesNewFilesThroughTheSeamIsWrittenInPlace)
+{
+    ASSERT_TRUE(save(zed_table()));
     write_file(SCORES_PATH, "garbage");
     fs_faults refusing;
     refusing.refuse_new_files = true;
@@ -520,7 +521,8 @@ protected:
         ScoreFile::TearDown();
         for (const char* f : {"a.txt", "a.cle", "b.txt", "hop.txt"})
             std::remove(("./data/shared/" + std::string(f)).c_str());
-        rmdir("./data/shared");
+        std::error_code ignored;
+        std::filesystem::remove("./data/shared", ignored);
     }
 };
 
@@ -532,17 +534,17 @@ std::string absolute(const std::string& relative_to_data)
 TEST_P(LinkedFiles, SaveAndLoadKeepTheLinks)
 {
     const link_case& c = GetParam();
-    ASSERT_EQ(mkdir("./data/shared", 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory("./data/shared"));
     std::string scores_target = SCORES_PATH, key_target = KEY_PATH;
     if (c.scores_link != nullptr) {
-        ASSERT_EQ(symlink(c.scores_link, SCORES_PATH), 0);
+        ASSERT_TRUE(test_system::make_link(c.scores_link, SCORES_PATH));
         scores_target = "./data/shared/a.txt";
         if (std::string(c.scores_link) == "shared/hop.txt") {
-            ASSERT_EQ(symlink("a.txt", "./data/shared/hop.txt"), 0);
+            ASSERT_TRUE(test_system::make_link("a.txt", "./data/shared/hop.txt"));
         }
     }
     if (c.key_link != nullptr) {
-        ASSERT_EQ(symlink(c.key_link, KEY_PATH), 0);
+        ASSERT_TRUE(test_system::make_link(c.key_link, KEY_PATH));
         key_target = "./data/shared/a.cle";
     }
     if (c.target_exists) {
@@ -550,8 +552,8 @@ TEST_P(LinkedFiles, SaveAndLoadKeepTheLinks)
     }
 
     EXPECT_TRUE(save(LETTERS));
-    EXPECT_EQ(S_ISLNK(mode_of(SCORES_PATH)), c.scores_link != nullptr);
-    EXPECT_EQ(S_ISLNK(mode_of(KEY_PATH)), c.key_link != nullptr);
+    EXPECT_EQ(test_system::is_link(SCORES_PATH), c.scores_link != nullptr);
+    EXPECT_EQ(test_system::is_link(KEY_PATH), c.key_link != nullptr);
     EXPECT_EQ(read_file(scores_target), LETTERS_FILE);
     EXPECT_EQ(read_file(key_target), key_for(LETTERS_FILE));
     EXPECT_FALSE(file_exists(scores_target + ".new"));
@@ -564,8 +566,8 @@ TEST_P(LinkedFiles, SaveAndLoadKeepTheLinks)
     LogMark again;
     EXPECT_EQ(loaded(), table());
     EXPECT_EQ(again.since(), CORRUPT + CREATED);
-    EXPECT_EQ(S_ISLNK(mode_of(SCORES_PATH)), c.scores_link != nullptr);
-    EXPECT_EQ(S_ISLNK(mode_of(KEY_PATH)), c.key_link != nullptr);
+    EXPECT_EQ(test_system::is_link(SCORES_PATH), c.scores_link != nullptr);
+    EXPECT_EQ(test_system::is_link(KEY_PATH), c.key_link != nullptr);
     EXPECT_EQ(read_file(scores_target), DEFAULT_FILE);
     EXPECT_EQ(read_file(key_target), key_for(DEFAULT_FILE));
 }
@@ -587,24 +589,24 @@ TEST_F(ScoreFile, ReadOnlyFilesAreLeftAsTheyAre)
     for (const char* locked : {SCORES_PATH, KEY_PATH}) {
         SetUp();
         ASSERT_TRUE(save(zed_table()));
-        ASSERT_EQ(chmod(locked, 0444), 0);
+        ASSERT_TRUE(test_system::set_read_only(locked, true));
         LogMark mark;
         EXPECT_FALSE(save(LETTERS)) << locked;
         EXPECT_EQ(mark.since(), SAVING + READ_ONLY) << locked;
         EXPECT_EQ(read_file(SCORES_PATH), ZED_FILE) << locked;
         EXPECT_EQ(read_file(KEY_PATH), key_for(ZED_FILE)) << locked;
-        EXPECT_EQ(mode_of(locked) & 07777, 0444u) << locked;
+        EXPECT_TRUE(test_system::is_read_only(locked)) << locked;
         EXPECT_EQ(loaded(), zed_table()) << locked;
 
         // Damaged while read-only: loaded as defaults, but neither deleted nor rewritten.
-        chmod(locked, 0644);
+        test_system::set_read_only(locked, false);
         write_file(SCORES_PATH, "damaged");
-        chmod(locked, 0444);
+        test_system::set_read_only(locked, true);
         LogMark load_mark;
         EXPECT_EQ(loaded(), table()) << locked;
         EXPECT_EQ(load_mark.since(), CORRUPT + READ_ONLY) << locked;
         EXPECT_EQ(read_file(SCORES_PATH), "damaged") << locked;
-        chmod(locked, 0644);
+        test_system::set_read_only(locked, false);
     }
 }
 
@@ -618,7 +620,7 @@ TEST_F(ScoreFile, LinksPlantedAtTheTemporaryNamesAreNotFollowed)
             if (!on_load) {
                 ASSERT_TRUE(save(zed_table()));
             }
-            ASSERT_EQ(symlink((test_work_dir() + "/victim.txt").c_str(), planted), 0);
+            ASSERT_TRUE(test_system::make_link(test_work_dir() + "/victim.txt", planted));
             if (on_load) {
                 // Both files missing: the leftover link is removed, the default file written.
                 EXPECT_EQ(loaded(), table());
@@ -628,13 +630,13 @@ TEST_F(ScoreFile, LinksPlantedAtTheTemporaryNamesAreNotFollowed)
                 EXPECT_EQ(read_file(SCORES_PATH), LETTERS_FILE) << planted;
             }
             EXPECT_EQ(read_file("victim.txt"), "precious") << planted;
-            EXPECT_FALSE(S_ISLNK(mode_of(SCORES_PATH)));
+            EXPECT_FALSE(test_system::is_link(SCORES_PATH));
             EXPECT_FALSE(file_exists(planted)) << planted;
         }
     }
     // The key writer alone meets the planted link too.
     SetUp();
-    ASSERT_EQ(symlink((test_work_dir() + "/victim.txt").c_str(), SCORES_NEW_PATH), 0);
+    ASSERT_TRUE(test_system::make_link(test_work_dir() + "/victim.txt", SCORES_NEW_PATH));
     EXPECT_TRUE(write_check_key());
     EXPECT_TRUE(save(LETTERS));
     EXPECT_EQ(read_file("victim.txt"), "precious");

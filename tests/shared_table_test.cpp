@@ -6,22 +6,21 @@
 #include "game/score.h"
 #include "scores/hi_scores.h"
 #include "scores/score_file.h"
+#include "scores/score_fs.h"
 #include "support/fs_faults.h"
 #include "support/score_table.h"
+#include "support/system.h"
 #include "support/test_env.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
+#include <filesystem>
 #include <functional>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <random>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sstream>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -62,33 +61,23 @@ void save(const table& t)
     ASSERT_TRUE(save_scores(t.names, t.scores));
 }
 
-// A child process that runs `body` and exits with what it returns.
-pid_t spawn(const std::function<int()>& body)
+// The processes of a test speak through files in the working folder: a file appears whole, as
+// it is renamed into place once written.
+void say(const std::string& name, const std::string& text = std::string())
 {
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0)
-        _exit(body());
-    return pid;
+    write_file(name + ".part", text);
+    std::filesystem::rename(name + ".part", name);
 }
 
-// The child's exit status, or 128 + the signal that ended it.
-int finish(pid_t pid)
+// Waits until `name` appears (for at most a minute): true when it did.
+bool heard(const std::string& name)
 {
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-std::string read_to_end(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        text.append(buffer, static_cast<size_t>(n));
-    return text;
+    for (int waited_ms = 0; waited_ms < 60000; ++waited_ms) {
+        if (file_exists(name))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
 }
 
 int env_number(const char* name, int fallback)
@@ -113,11 +102,19 @@ const int BUTTON_X[7] = {323, 394, 469, 323, 394, 469, 395};
 const int BUTTON_Y[7] = {274, 274, 274, 380, 380, 380, 452};
 const int OK = 6;
 
-// One game in a process of its own, on the high-score screen after a game of `points`. It says
-// when its screen is built, waits for the word to finish, then clicks `buttons` and OK, and
-// reports the row that blinks and the ten rows it shows.
-int game_at_name_entry(int points, const std::vector<int>& buttons, int to_parent, int from_parent)
+// One game in a process of its own ("NAME POINTS BUTTON..."), on the high-score screen after a
+// game of `points`. It says when its screen is built (NAME.ready), waits for the word to finish
+// (NAME.go), then clicks `buttons` and OK, and reports the row that blinks and the ten rows it
+// shows (NAME.report).
+int game_at_name_entry(const std::string& argument)
 {
+    std::istringstream in(argument);
+    std::string name;
+    int points = 0;
+    in >> name >> points;
+    std::vector<int> buttons;
+    for (int button; in >> button;)
+        buttons.push_back(button);
     app_harness app;
     if (app.start() != 0)
         return 2;
@@ -126,8 +123,8 @@ int game_at_name_entry(int points, const std::vector<int>& buttons, int to_paren
     hi_scores* screen = dynamic_cast<hi_scores*>(currentState);
     if (screen == nullptr || !screen->entering_name())
         return 3;
-    char word = 'r';
-    if (write(to_parent, &word, 1) != 1 || read(from_parent, &word, 1) != 1)
+    say(name + ".ready");
+    if (!heard(name + ".go"))
         return 4;
     for (int button : buttons) {
         app.move(BUTTON_X[button], BUTTON_Y[button]);
@@ -140,49 +137,32 @@ int game_at_name_entry(int points, const std::vector<int>& buttons, int to_paren
     std::string report = std::to_string(screen->blinking_row()) + "\n";
     for (int row = 0; row < SCORE_ENTRIES; ++row)
         report += std::string(screen->line_text(row)) + "\n";
-    const bool sent =
-        write(to_parent, report.data(), report.size()) == static_cast<ssize_t>(report.size());
+    say(name + ".report", report);
     app.stop();
-    return sent ? 0 : 5;
+    return 0;
 }
+const test_system::role GAME("game_at_name_entry", game_at_name_entry);
 
 struct game_process
 {
-    pid_t pid = -1;
-    int from_game = -1;
-    int to_game = -1;
+    std::string name;
+    test_system::child process;
 
-    game_process(int points, const std::vector<int>& buttons)
+    game_process(const std::string& game_name, int points, const std::vector<int>& buttons)
+        : name(game_name)
     {
-        int up[2], down[2];
-        if (pipe(up) != 0 || pipe(down) != 0)
-            return;
-        pid = spawn([&] {
-            close(up[0]);
-            close(down[1]);
-            return game_at_name_entry(points, buttons, up[1], down[0]);
-        });
-        close(up[1]);
-        close(down[0]);
-        from_game = up[0];
-        to_game = down[1];
+        std::string argument = name + " " + std::to_string(points);
+        for (int button : buttons)
+            argument += " " + std::to_string(button);
+        process = test_system::start_role("game_at_name_entry", argument);
     }
-    bool ready() const
-    {
-        char word = 0;
-        return read(from_game, &word, 1) == 1 && word == 'r';
-    }
+    bool ready() const { return process.running && heard(name + ".ready"); }
     // Lets the game click OK; its report, once it has exited.
-    std::string finish_entry(int& status) const
+    std::string finish_entry(int& status)
     {
-        const char word = 'g';
-        if (write(to_game, &word, 1) != 1)
-            return "";
-        const std::string report = read_to_end(from_game);
-        status = finish(pid);
-        close(from_game);
-        close(to_game);
-        return report;
+        say(name + ".go");
+        status = test_system::wait_child(process);
+        return read_file(name + ".report");
     }
 };
 
@@ -190,10 +170,8 @@ struct game_process
 // A's result goes into the table as B left it: both are kept, and A's row blinks at its rank.
 TEST_F(SharedTable, TwoGamesInNameEntryBothKeepTheirResults)
 {
-    game_process a(200, {4});    // B as the middle letter: "ABA"
-    game_process b(300, {0, 0}); // back twice from A on the first letter: "ZAA"
-    ASSERT_GT(a.pid, 0);
-    ASSERT_GT(b.pid, 0);
+    game_process a("a", 200, {4});    // B as the middle letter: "ABA"
+    game_process b("b", 300, {0, 0}); // back twice from A on the first letter: "ZAA"
     ASSERT_TRUE(a.ready());
     ASSERT_TRUE(b.ready());
     LogMark mark;
@@ -271,6 +249,19 @@ INSTANTIATE_TEST_SUITE_P(
                    CHANGED + CORRUPT + CREATED + SAVING, table().with(1, "NEW", 95), false}),
     [](const ::testing::TestParamInfo<merge_case>& info) { return std::string(info.param.name); });
 
+// Another game that holds the table's lock until it is told to let go.
+int hold_the_lock(const std::string&)
+{
+    score_fs_lock lock;
+    if (score_fs_try_lock("./data", lock) != score_fs_lock_state::held)
+        return 2;
+    say("holder.ready");
+    const bool told = heard("holder.release");
+    score_fs_unlock(lock);
+    return told ? 0 : 3;
+}
+const test_system::role HOLDER("hold_the_lock", hold_the_lock);
+
 // Another game holds the lock past the wait: the load only reads (a stray temporary file, a
 // damaged pair are left as they are), OK puts the result in the table in memory and writes
 // nothing; once the lock is free again, the result is saved.
@@ -280,9 +271,9 @@ TEST_F(SharedTable, HolderPastTheWaitLeavesEverythingOnDiskAsItIs)
     write_file(SCORES_NEW_PATH, "left by a save in progress");
     const std::string scores_before = read_file(SCORES_PATH);
     const std::string key_before = read_file(KEY_PATH);
-    const int holder = open("./data", O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    test_system::child holder = test_system::start_role("hold_the_lock");
+    ASSERT_TRUE(holder.running);
+    ASSERT_TRUE(heard("holder.ready"));
     score_lock_wait_ms = 100;
 
     LogMark mark;
@@ -305,7 +296,8 @@ TEST_F(SharedTable, HolderPastTheWaitLeavesEverythingOnDiskAsItIs)
     EXPECT_EQ(read_file(SCORES_PATH), "garbage");
     EXPECT_EQ(read_file(KEY_PATH), key_before);
 
-    ASSERT_EQ(close(holder), 0);
+    say("holder.release");
+    ASSERT_EQ(test_system::wait_child(holder), 0);
     LogMark freed;
     EXPECT_EQ(loaded(), table());
     EXPECT_EQ(freed.since(), CORRUPT + CREATED);
@@ -333,32 +325,45 @@ TEST_F(SharedTable, NoLockOnTheFileSystemGoesOnAndSaysSoOnce)
 // One process saves two tables in turn while three others load in a loop, as games building
 // their table screen do: every load gives one of the two tables, no save fails, nothing is
 // taken for damaged.
+const table RACED_A = ten_rows("AAB", 500), RACED_B = ten_rows("BBC", 600);
+
+int race_saver(const std::string& rounds)
+{
+    for (int i = 0; i < std::stoi(rounds); ++i) {
+        const table& t = i % 2 == 0 ? RACED_B : RACED_A;
+        if (!save_scores(t.names, t.scores))
+            return 1;
+    }
+    return 0;
+}
+const test_system::role RACE_SAVER("race_saver", race_saver);
+
+int race_loader(const std::string& rounds)
+{
+    for (int i = 0; i < 2 * std::stoi(rounds); ++i) {
+        const table t = loaded();
+        if (!(t == RACED_A || t == RACED_B))
+            return 1;
+    }
+    return 0;
+}
+const test_system::role RACE_LOADER("race_loader", race_loader);
+
 TEST_F(SharedTable, LoadsRacingSavesNeverLoseOrRejectTheTable)
 {
-    const table a = ten_rows("AAB", 500), b = ten_rows("BBC", 600);
+    const table& a = RACED_A;
+    const table& b = RACED_B;
     save(a);
-    const int rounds = env_number("BRIMZO_RACE_ROUNDS", 60);
+    const std::string rounds = std::to_string(env_number("BRIMZO_RACE_ROUNDS", 60));
     LogMark mark;
-    std::vector<pid_t> children;
-    children.push_back(spawn([&] {
-        for (int i = 0; i < rounds; ++i) {
-            const table& t = i % 2 == 0 ? b : a;
-            if (!save_scores(t.names, t.scores))
-                return 1;
-        }
-        return 0;
-    }));
+    std::vector<test_system::child> children;
+    children.push_back(test_system::start_role("race_saver", rounds));
     for (int loader = 0; loader < 3; ++loader)
-        children.push_back(spawn([&] {
-            for (int i = 0; i < 2 * rounds; ++i) {
-                const table t = loaded();
-                if (!(t == a || t == b))
-                    return 1;
-            }
-            return 0;
-        }));
-    for (pid_t child : children)
-        EXPECT_EQ(finish(child), 0);
+        children.push_back(test_system::start_role("race_loader", rounds));
+    for (test_system::child& child : children) {
+        EXPECT_TRUE(child.running);
+        EXPECT_EQ(test_system::wait_child(child), 0);
+    }
     EXPECT_EQ(mark.since().find(CORRUPT), std::string::npos);
     const table t = loaded();
     EXPECT_TRUE(t == a || t == b) << t;
@@ -368,7 +373,7 @@ TEST_F(SharedTable, LoadsRacingSavesNeverLoseOrRejectTheTable)
 
 // Processes that each record results that no other process has (score 100000 + 128 i + id,
 // named after the id), every one as a game does: the table loaded when the screen is built,
-// the result recorded at OK. Each reports over a pipe the results it recorded. Afterwards,
+// the result recorded at OK. Each reports in a file the results it recorded. Afterwards,
 // every row of the table is a real result, every reported result that beats the tenth row is
 // in it, the key matches the file and no temporary file is left.
 struct stress_case
@@ -389,19 +394,35 @@ class ManyGames : public SharedTable, public ::testing::WithParamInterface<stres
 
 constexpr int BASE = 100000;
 constexpr int MAX_IDS = 128;
-constexpr uid_t USERS[2] = {64001, 64002};
-constexpr gid_t GROUP = 64000;
+constexpr unsigned USERS[2] = {64001, 64002};
+constexpr unsigned GROUP = 64000;
 
 std::string name_of(int id)
 {
     return std::string("R") + static_cast<char>('A' + id % 26) + static_cast<char>('A' + id / 26);
 }
 
-int record_results(int id, int results, bool two_users, int report)
+// Each process appends the results it recorded to a file of its own, one fixed-width line per
+// result, written whole before the next game: a process killed while writing leaves at most a
+// partial last line, which is not counted.
+constexpr size_t REPORT_LINE = 11;
+
+std::string report_of(int id)
 {
-    if (two_users &&
-        (setgroups(1, &GROUP) != 0 || setgid(GROUP) != 0 || setuid(USERS[id % 2]) != 0))
+    return "recorded-" + std::to_string(id);
+}
+
+// "ID RESULTS TWO_USERS"
+int record_results(const std::string& argument)
+{
+    std::istringstream in(argument);
+    int id = 0, results = 0, two_users = 0;
+    in >> id >> results >> two_users;
+    if (two_users != 0 && !test_system::become_user(USERS[id % 2], GROUP))
         return 2;
+    std::FILE* report = std::fopen(report_of(id).c_str(), "ab");
+    if (report == nullptr)
+        return 3;
     for (int i = 0; i < results; ++i) {
         const int points = BASE + MAX_IDS * i + id;
         table t;
@@ -410,61 +431,72 @@ int record_results(int id, int results, bool two_users, int report)
         if (points <= t.scores[SCORE_ENTRIES - 1])
             continue; // no name entry for this game
         if (record_result(t.names, t.scores, seen, points, name_of(id)) >= 0 &&
-            write(report, &points, sizeof points) != sizeof points)
+            (std::fprintf(report, "%010d\n", points) != int(REPORT_LINE) ||
+             std::fflush(report) != 0))
             return 3;
     }
-    return 0;
+    return std::fclose(report) == 0 ? 0 : 3;
 }
+const test_system::role RECORDER("record_results", record_results);
 
 TEST_P(ManyGames, EveryRecordedResultThatStillQualifiesIsInTheTable)
 {
     const stress_case& c = GetParam();
-    if (c.two_users && geteuid() != 0)
+    if (c.two_users && !test_system::is_superuser())
         GTEST_SKIP() << "two users need root to take their ids";
     const int processes = 8;
     const int results = env_number("BRIMZO_SHARED_RESULTS", 25);
     const int kills = c.killed ? env_number("BRIMZO_SHARED_KILLS", 10) : 0;
     loaded(); // the default pair
     if (c.two_users) {
-        // data/ stays root's and refuses the users' new files; the pair is the group's.
-        ASSERT_EQ(chmod(test_work_dir().c_str(), 0755), 0);
-        ASSERT_EQ(chmod("./data", 0755), 0);
+        // data/ stays root's and refuses the users' new files; the pair is the group's. The
+        // report files are made here and given to the users who write them.
+        ASSERT_TRUE(test_system::set_mode(test_work_dir(), 0755));
+        ASSERT_TRUE(test_system::set_mode("./data", 0755));
         for (const char* path : {SCORES_PATH, KEY_PATH}) {
-            ASSERT_EQ(chown(path, 0, GROUP), 0);
-            ASSERT_EQ(chmod(path, 0664), 0);
+            ASSERT_TRUE(test_system::set_owner(path, 0, GROUP));
+            ASSERT_TRUE(test_system::set_mode(path, 0664));
         }
     }
-    int report[2];
-    ASSERT_EQ(pipe(report), 0);
-    std::vector<pid_t> live;
+    for (int id = 0; id < MAX_IDS; ++id) {
+        std::remove(report_of(id).c_str());
+        if (c.two_users) {
+            write_file(report_of(id), "");
+            ASSERT_TRUE(test_system::set_owner(report_of(id), USERS[id % 2], GROUP));
+        }
+    }
+    std::vector<test_system::child> live;
     int next_id = 0;
     const auto start = [&] {
         const int id = next_id++;
-        live.push_back(spawn([&, id] {
-            close(report[0]);
-            return record_results(id, results, c.two_users, report[1]);
-        }));
+        live.push_back(test_system::start_role("record_results", std::to_string(id) + " " +
+                                                                     std::to_string(results) + " " +
+                                                                     std::to_string(c.two_users)));
+        EXPECT_TRUE(live.back().running);
     };
     for (int p = 0; p < processes; ++p)
         start();
     std::mt19937 gen(20261211);
     int killed = 0;
-    std::vector<pid_t> done;
     while (killed < kills && next_id < MAX_IDS) {
-        usleep(5000 + gen() % 40000);
+        std::this_thread::sleep_for(std::chrono::microseconds(5000 + gen() % 40000));
         const size_t victim = gen() % live.size();
-        kill(live[victim], SIGKILL);
-        const int status = finish(live[victim]);
-        EXPECT_TRUE(status == 128 + SIGKILL || status == 0) << status; // 0: it had finished
-        killed += status == 128 + SIGKILL;
+        int status = 0;
+        if (test_system::child_ended(live[victim], status))
+            EXPECT_EQ(status, 0); // it had finished
+        else
+            killed += test_system::kill_child(live[victim]);
         live.erase(live.begin() + static_cast<long>(victim));
         start();
     }
-    close(report[1]);
-    const std::string reported = read_to_end(report[0]);
-    close(report[0]);
-    for (pid_t child : live)
-        EXPECT_EQ(finish(child), 0);
+    for (test_system::child& child : live)
+        EXPECT_EQ(test_system::wait_child(child), 0);
+    std::string reported;
+    for (int id = 0; id < next_id; ++id) {
+        const std::string lines = read_file(report_of(id));
+        reported += lines.substr(0, lines.size() - lines.size() % REPORT_LINE);
+        std::remove(report_of(id).c_str());
+    }
 
     const table final_table = loaded();
     const int tenth = final_table.scores[SCORE_ENTRIES - 1];
@@ -475,11 +507,10 @@ TEST_P(ManyGames, EveryRecordedResultThatStillQualifiesIsInTheTable)
                     final_table.names[i] == name_of(id))
             << "row " << i << " is no result: " << final_table;
     }
-    const size_t count = reported.size() / sizeof(int);
+    const size_t count = reported.size() / REPORT_LINE;
     int recorded_above_tenth = 0;
     for (size_t r = 0; r < count; ++r) {
-        int points = 0;
-        std::memcpy(&points, reported.data() + r * sizeof(int), sizeof(int));
+        const int points = std::stoi(reported.substr(r * REPORT_LINE, REPORT_LINE));
         if (points <= tenth)
             continue;
         ++recorded_above_tenth;

@@ -169,9 +169,16 @@ score_fs_written score_fs_write_new(const score_fs_file& file, const std::string
         score_win32.delete_file(temp.c_str()))
         h = score_win32.create_file(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     CREATE_NEW, flags, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_ACCESS_DENIED ? score_fs_written::refused
-                                                     : score_fs_written::failed;
+    if (h == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_ACCESS_DENIED)
+            return score_fs_written::failed;
+        // Denied: by a folder that refuses new files, or by a folder of that very name in the
+        // way, which no move could replace either (a failure, as on POSIX).
+        const DWORD there = score_win32.get_file_attributes(temp.c_str());
+        return there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_DIRECTORY) != 0
+                   ? score_fs_written::failed
+                   : score_fs_written::refused;
+    }
     bool ok = write_all(h, bytes) && score_win32.flush_file_buffers(h);
     ok = score_win32.close_handle(h) && ok;
     if (!ok) {

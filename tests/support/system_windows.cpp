@@ -5,6 +5,7 @@
 
 #include <malloc.h>
 #include <stdlib.h>
+#include <wchar.h>
 
 namespace test_system {
 
@@ -133,6 +134,19 @@ child start_child(const std::string& program, const std::string& dir,
     return c;
 }
 
+namespace {
+
+// The exit code of a process ended by kill_child or kill_self, which no part of a test returns.
+constexpr UINT KILLED = 0xdead;
+
+int status_of(HANDLE process)
+{
+    DWORD code = 0;
+    return GetExitCodeProcess(process, &code) && code != KILLED ? int(code) : -1;
+}
+
+} // namespace
+
 bool child_ended(child& c, int& status)
 {
     if (!c.running)
@@ -140,11 +154,132 @@ bool child_ended(child& c, int& status)
     const HANDLE process = reinterpret_cast<HANDLE>(c.handle);
     if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0)
         return false;
-    DWORD code = 0;
-    status = GetExitCodeProcess(process, &code) ? int(code) : -1;
+    status = status_of(process);
     CloseHandle(process);
     c.running = false;
     return true;
+}
+
+int wait_child(child& c)
+{
+    if (!c.running)
+        return -1;
+    const HANDLE process = reinterpret_cast<HANDLE>(c.handle);
+    WaitForSingleObject(process, INFINITE);
+    const int status = status_of(process);
+    CloseHandle(process);
+    c.running = false;
+    return status;
+}
+
+void kill_self()
+{
+    TerminateProcess(GetCurrentProcess(), KILLED);
+    ExitProcess(KILLED); // not reached
+}
+
+bool in_role_child()
+{
+    return getenv("BRIMZO_TEST_ROLE") != nullptr;
+}
+
+// This program started again, in the current folder, with this process's environment and
+// `role_environment`; it runs the role from a global test environment, before any test.
+child start_role_process(role_body, const std::string&, const std::string& gtest_filter,
+                         const std::vector<std::string>& role_environment)
+{
+    child c;
+    std::vector<wchar_t> program(32768);
+    const DWORD n = GetModuleFileNameW(nullptr, program.data(), DWORD(program.size()));
+    if (n == 0 || n >= program.size())
+        return c;
+    std::wstring block;
+    wchar_t* inherited = GetEnvironmentStringsW();
+    for (const wchar_t* e = inherited; *e != L'\0'; e += wcslen(e) + 1) {
+        block += e;
+        block.push_back(L'\0');
+    }
+    FreeEnvironmentStringsW(inherited);
+    for (const std::string& e : role_environment) {
+        block += wide(e);
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    std::wstring command =
+        L"\"" + std::wstring(program.data()) + L"\" --gtest_filter=" + wide(gtest_filter);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessW(program.data(), command.data(), nullptr, nullptr, FALSE,
+                       CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        c.handle = reinterpret_cast<intptr_t>(info.hProcess);
+        c.running = true;
+    }
+    return c;
+}
+
+std::string make_memory_temp_dir(const std::string& prefix)
+{
+    return make_temp_dir(prefix);
+}
+
+bool set_read_only(const std::string& path, bool read_only)
+{
+    const std::wstring w = wide(path);
+    const DWORD attributes = GetFileAttributesW(w.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD marked = read_only ? attributes | FILE_ATTRIBUTE_READONLY
+                                   : attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
+    return SetFileAttributesW(w.c_str(), marked == 0 ? FILE_ATTRIBUTE_NORMAL : marked) != 0;
+}
+
+bool is_read_only(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// Links, modes, owners and users of the POSIX kind: not here.
+bool make_link(const std::string&, const std::string&)
+{
+    return false;
+}
+
+bool is_link(const std::string&)
+{
+    return false;
+}
+
+unsigned mode_of(const std::string&)
+{
+    return 0;
+}
+
+bool set_mode(const std::string&, unsigned)
+{
+    return false;
+}
+
+bool set_owner(const std::string&, unsigned, unsigned)
+{
+    return false;
+}
+
+bool is_superuser()
+{
+    return false;
+}
+
+bool user_ids(const char*, unsigned&, unsigned&)
+{
+    return false;
+}
+
+bool become_user(unsigned, unsigned)
+{
+    return false;
 }
 
 namespace {
@@ -176,15 +311,17 @@ bool ask_child_to_end(const child& c)
     return request.sent;
 }
 
-void kill_child(child& c)
+bool kill_child(child& c)
 {
     if (!c.running)
-        return;
+        return false;
     const HANDLE process = reinterpret_cast<HANDLE>(c.handle);
-    TerminateProcess(process, 1);
+    TerminateProcess(process, KILLED);
     WaitForSingleObject(process, INFINITE);
+    const bool killed = status_of(process) == -1;
     CloseHandle(process);
     c.running = false;
+    return killed;
 }
 
 } // namespace test_system

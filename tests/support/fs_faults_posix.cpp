@@ -1,9 +1,9 @@
-// Making the score file's file-system calls fail on demand, through its seam.
+// Making the score file's file-system calls fail on demand, through its seam: the POSIX calls.
 #include "support/fs_faults.h"
 
 #include "scores/score_fs_posix.h"
+#include "support/system.h"
 
-#include <csignal>
 #include <fcntl.h>
 #include <set>
 #include <unistd.h>
@@ -27,7 +27,7 @@ bool fails()
 template <typename T> T made(T result)
 {
     if (active->kill_after != 0 && active->calls == active->kill_after)
-        kill(getpid(), SIGKILL);
+        test_system::kill_self();
     return result;
 }
 
