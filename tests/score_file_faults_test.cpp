@@ -153,6 +153,11 @@ struct in_place_case
     table before, after; // a longer and a shorter table, in either order
 };
 
+void PrintTo(const in_place_case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 const table LONG_TABLE = [] {
     table t;
     for (int i = 0; i < SCORE_ENTRIES; ++i) {
@@ -175,16 +180,19 @@ const in_place_case IN_PLACE_CASES[] = {
 int killed_in_place(const std::string& argument)
 {
     std::istringstream in(argument);
-    size_t which = 0;
-    std::string operation;
+    std::string name, operation;
     fs_faults faults;
     faults.refuse_new_files = true;
     faults.error = EIO;
-    in >> which >> faults.fail_at >> faults.kill_after >> operation;
-    if (!in || which >= std::size(IN_PLACE_CASES))
+    in >> name >> faults.fail_at >> faults.kill_after >> operation;
+    const in_place_case* c = nullptr;
+    for (const in_place_case& each : IN_PLACE_CASES)
+        if (name == each.name)
+            c = &each;
+    if (!in || c == nullptr)
         return 2;
     fs_fault_scope scope(faults);
-    table t = IN_PLACE_CASES[which].after;
+    table t = c->after;
     if (operation == "save")
         save_scores(t.names, t.scores);
     else
@@ -196,7 +204,7 @@ const test_system::role KILLED_IN_PLACE("killed_in_place", killed_in_place);
 // The kills stop the process, not the machine, so what the disk has made durable does not
 // matter here: the pair lives in memory (/dev/shm) where there is one, which keeps the
 // thousands of synced writes of these runs fast.
-class KilledInPlace : public ::testing::TestWithParam<size_t>
+class KilledInPlace : public ::testing::TestWithParam<in_place_case>
 {
 protected:
     void SetUp() override
@@ -239,7 +247,7 @@ protected:
     bool killed_child(int fail_at, int kill_after, const char* operation) const
     {
         test_system::child c = test_system::start_role(
-            "killed_in_place", std::to_string(GetParam()) + " " + std::to_string(fail_at) + " " +
+            "killed_in_place", std::string(GetParam().name) + " " + std::to_string(fail_at) + " " +
                                    std::to_string(kill_after) + " " + operation);
         return c.running && test_system::wait_child(c) == -1;
     }
@@ -277,7 +285,7 @@ constexpr int KILLED_LOAD_STEP = 1;
 
 TEST_P(KilledInPlace, EveryCallLeavesTheOldOrTheNewTable)
 {
-    const in_place_case& c = IN_PLACE_CASES[GetParam()];
+    const in_place_case& c = GetParam();
     const int clean_calls = calls_of_save(c.before, c.after, 0);
     ASSERT_GT(clean_calls, 5);
     int kills = 0, load_kills = 0;
@@ -315,10 +323,9 @@ TEST_P(KilledInPlace, EveryCallLeavesTheOldOrTheNewTable)
                 clean_calls, kills, load_kills);
 }
 
-INSTANTIATE_TEST_SUITE_P(ScoreFile, KilledInPlace,
-                         ::testing::Range(size_t{0}, std::size(IN_PLACE_CASES)),
-                         [](const ::testing::TestParamInfo<size_t>& info) {
-                             return std::string(IN_PLACE_CASES[info.param].name);
+INSTANTIATE_TEST_SUITE_P(ScoreFile, KilledInPlace, ::testing::ValuesIn(IN_PLACE_CASES),
+                         [](const ::testing::TestParamInfo<in_place_case>& info) {
+                             return std::string(info.param.name);
                          });
 
 // A child saves two tables in turn without end and is killed at a random moment once it has
