@@ -443,6 +443,12 @@ timed() { # timed NAME COMMAND...: runs the command, records its time and status
 }
 status=0
 suite() {
+    # Wine's own services (services.exe, winedevice.exe, ...) are started by the first program
+    # of a session and keep its standard output and error until the session ends: were that
+    # program a test, ctest would wait on it until the whole suite is done, one of its slots
+    # lost. So the session is opened first, kept open, with its services on /dev/null.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1
     (cd "$BUILD" && ctest --output-on-failure -j"$JOBS" -LE linux-only)
     local rc=$?
     wineserver -k 2>/dev/null || true
