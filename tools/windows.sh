@@ -411,6 +411,14 @@ step "making a fresh Wine prefix in $WINEPREFIX"
 rm -rf "$WINEPREFIX"
 wine wineboot -i >/dev/null 2>&1
 wineserver -w
+# Wine's own services (services.exe, winedevice.exe, ...) are started by the first program of a
+# session and keep its standard output and error until the session ends: were that program a
+# test, or a test program listing its cases, ctest would wait on it until the session ends. So
+# the session is opened here, with its services on /dev/null, and kept open until the suite
+# has run.
+wineserver -p </dev/null >/dev/null 2>&1
+trap 'WINEPREFIX="$BUILD/wine-prefix" wineserver -k 2>/dev/null || true' EXIT
+wine wineboot </dev/null >/dev/null 2>&1
 step "checking that every test is given its environment"
 (cd "$BUILD" && ctest --show-only=json-v1 >"$BUILD/tests.json")
 /usr/bin/python3 - "$BUILD/tests.json" <<'PY'
@@ -443,12 +451,6 @@ timed() { # timed NAME COMMAND...: runs the command, records its time and status
 }
 status=0
 suite() {
-    # Wine's own services (services.exe, winedevice.exe, ...) are started by the first program
-    # of a session and keep its standard output and error until the session ends: were that
-    # program a test, ctest would wait on it until the whole suite is done, one of its slots
-    # lost. So the session is opened first, kept open, with its services on /dev/null.
-    wineserver -p </dev/null >/dev/null 2>&1
-    wine wineboot </dev/null >/dev/null 2>&1
     (cd "$BUILD" && ctest --output-on-failure -j"$JOBS" -LE linux-only)
     local rc=$?
     wineserver -k 2>/dev/null || true
