@@ -242,14 +242,14 @@ protected:
     }
 
     // Runs `operation` of this case in a child under the refusing seam that fails call
-    // `fail_at` and kills the child after call `kill_after`; true when the child was killed
-    // there.
-    bool killed_child(int fail_at, int kill_after, const char* operation) const
+    // `fail_at` and kills the child after call `kill_after`: -1 when the child was killed
+    // there, else its exit status (0: it ended before that call), -2 when it did not start.
+    int child_status(int fail_at, int kill_after, const char* operation) const
     {
         test_system::child c = test_system::start_role(
             "killed_in_place", std::string(GetParam().name) + " " + std::to_string(fail_at) + " " +
                                    std::to_string(kill_after) + " " + operation);
-        return c.running && test_system::wait_child(c) == -1;
+        return c.running ? test_system::wait_child(c) : -2;
     }
 
     // The next two loads in the refusing directory: one of the two tables, then the same.
@@ -296,7 +296,20 @@ TEST_P(KilledInPlace, EveryCallLeavesTheOldOrTheNewTable)
                 "failing call " + std::to_string(fail_at) + ", killed after " + std::to_string(n);
             clear_files();
             ASSERT_TRUE(save_scores(c.before.names, c.before.scores));
-            ASSERT_TRUE(killed_child(fail_at, n, "save")) << where;
+            LogMark child_log;
+            int status = child_status(fail_at, n, "save");
+            if (status != -1) {
+                // Under Wine a child was once not killed there (in one of six runs of the
+                // Windows suite, among some 1,500 children each time). It is said, and the same
+                // save is made once more, which must then be killed there: a save that takes
+                // another path fails here every time.
+                std::printf("%s: not killed there (status %d), made again; its log: %s\n",
+                            where.c_str(), status, child_log.since().c_str());
+                clear_files();
+                ASSERT_TRUE(save_scores(c.before.names, c.before.scores));
+                status = child_status(fail_at, n, "save");
+            }
+            ASSERT_EQ(status, -1) << where << ": not killed there; the log: " << child_log.since();
             ++kills;
             if (fail_at == 0 && n % KILLED_LOAD_STEP == 0) {
                 // What this kill left, as the next game's load finds it, killed in turn after
@@ -306,8 +319,11 @@ TEST_P(KilledInPlace, EveryCallLeavesTheOldOrTheNewTable)
                 for (int k = 1;; ++k) {
                     write_file(SCORES_PATH, scores_left);
                     write_file(KEY_PATH, key_left);
-                    if (!killed_child(0, k, "load"))
+                    const int status = child_status(0, k, "load");
+                    if (status != -1) {
+                        ASSERT_EQ(status, 0) << where << ", load killed after " << k;
                         break;
+                    }
                     ++load_kills;
                     expect_old_or_new(c, where + ", load killed after " + std::to_string(k));
                 }
