@@ -44,19 +44,6 @@ constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-std::wstring widen(const std::string& path)
-{
-    if (path.empty())
-        return std::wstring();
-    const int size = static_cast<int>(path.size());
-    const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), size, &wide[0], n);
-    return wide;
-}
-
 bool write_all(HANDLE file, const std::string& bytes)
 {
     size_t done = 0;
@@ -75,7 +62,7 @@ bool write_all(HANDLE file, const std::string& bytes)
 // Opens an existing file for writing, following links.
 HANDLE open_existing(const std::string& path)
 {
-    const std::wstring wide = widen(path);
+    const std::wstring wide = score_win32_path(path);
     if (wide.empty())
         return INVALID_HANDLE_VALUE;
     return score_win32.create_file(wide.c_str(), GENERIC_WRITE, SHARE_ALL, nullptr, OPEN_EXISTING,
@@ -97,6 +84,19 @@ bool is_missing(DWORD error)
 
 } // namespace
 
+std::wstring score_win32_path(const std::string& path)
+{
+    if (path.empty())
+        return std::wstring();
+    const int size = static_cast<int>(path.size());
+    const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), size, &wide[0], n);
+    return wide;
+}
+
 std::string score_fs_file::directory() const
 {
     const size_t slash = path.find_last_of("/\\");
@@ -115,7 +115,7 @@ std::string score_fs_file::directory() const
 bool score_fs_resolve(const char* path, score_fs_file& file, bool counted)
 {
     const score_win32_calls& w = counted ? score_win32 : score_win32_system;
-    const std::wstring wide = widen(path);
+    const std::wstring wide = score_win32_path(path);
     if (wide.empty())
         return false;
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -140,7 +140,7 @@ score_fs_permission score_fs_permission_of(const score_fs_file& file)
 {
     if (!file.exists)
         return score_fs_permission::writable;
-    const std::wstring wide = widen(file.path);
+    const std::wstring wide = score_win32_path(file.path);
     if (wide.empty())
         return score_fs_permission::unknown;
     const DWORD attributes = score_win32.get_file_attributes(wide.c_str());
@@ -156,7 +156,7 @@ score_fs_permission score_fs_permission_of(const score_fs_file& file)
 // link itself, like any file left by an earlier run).
 score_fs_written score_fs_write_new(const score_fs_file& file, const std::string& bytes)
 {
-    const std::wstring temp = widen(file.temp());
+    const std::wstring temp = score_win32_path(file.temp());
     if (temp.empty())
         return score_fs_written::failed;
     const DWORD attributes =
@@ -193,8 +193,8 @@ score_fs_written score_fs_write_new(const score_fs_file& file, const std::string
 // the old file moved away.
 bool score_fs_replace(const score_fs_file& file)
 {
-    const std::wstring from = widen(file.temp());
-    const std::wstring to = widen(file.path);
+    const std::wstring from = score_win32_path(file.temp());
+    const std::wstring to = score_win32_path(file.path);
     if (from.empty() || to.empty())
         return false;
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
@@ -211,7 +211,7 @@ bool score_fs_replace(const score_fs_file& file)
 
 bool score_fs_remove(const std::string& path)
 {
-    const std::wstring wide = widen(path);
+    const std::wstring wide = score_win32_path(path);
     return !wide.empty() && score_win32.delete_file(wide.c_str());
 }
 
@@ -243,7 +243,7 @@ bool score_fs_cut(const score_fs_file& file, uint64_t length)
 bool score_fs_read_all(const char* path, std::string& bytes, uint64_t limit)
 {
     bytes.clear();
-    const std::wstring wide = widen(path);
+    const std::wstring wide = score_win32_path(path);
     if (wide.empty())
         return false;
     HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
@@ -274,7 +274,7 @@ bool score_fs_read_all(const char* path, std::string& bytes, uint64_t limit)
 // would not do: it would block the other games' reads and make the replacing move fail.
 score_fs_lock_state score_fs_try_lock(const std::string& directory, score_fs_lock& lock)
 {
-    const std::wstring wide = widen(directory);
+    const std::wstring wide = score_win32_path(directory);
     if (wide.empty())
         return score_fs_lock_state::unavailable;
     HANDLE d = score_win32.create_file(wide.c_str(), FILE_READ_ATTRIBUTES, SHARE_ALL, nullptr,

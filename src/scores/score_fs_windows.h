@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // It holds the system's own calls; a test may point an entry elsewhere (to make the n-th call
 // fail, with its error set through SetLastError) and put score_win32_system back afterwards.
 // The reads of the score file and its key are not in it, as on POSIX.
@@ -31,4 +33,7 @@ struct score_win32_calls
     BOOL(WINAPI* release_mutex)(HANDLE mutex);
 };
 extern const score_win32_calls score_win32_system;
+// A path of the game's (narrow, in the ANSI code page as the C runtime reads it) as the wide
+// calls get it; empty when it cannot be converted.
+std::wstring score_win32_path(const std::string& path);
 extern score_win32_calls score_win32;

@@ -12,6 +12,7 @@
 namespace {
 
 fs_faults* active = nullptr;
+std::wstring full_disk_path; // active->full_disk_path as the calls get it
 std::set<HANDLE> full_disk_handles;
 std::set<HANDLE> lock_handles; // the folder and the mutex the lock opens: not counted
 
@@ -53,15 +54,6 @@ bool refused()
     return true;
 }
 
-std::wstring widen(const std::string& path)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
-    std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), &wide[0], n);
-    return wide;
-}
-
 HANDLE WINAPI f_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                             DWORD disposition, DWORD flags, HANDLE template_file)
 {
@@ -76,8 +68,7 @@ HANDLE WINAPI f_create_file(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_
         return made(INVALID_HANDLE_VALUE);
     HANDLE h = score_win32_system.create_file(path, access, share, security, disposition, flags,
                                               template_file);
-    if (h != INVALID_HANDLE_VALUE && !active->full_disk_path.empty() &&
-        widen(active->full_disk_path) == path)
+    if (h != INVALID_HANDLE_VALUE && !full_disk_path.empty() && full_disk_path == path)
         full_disk_handles.insert(h);
     return made(h);
 }
@@ -171,6 +162,7 @@ DWORD WINAPI f_wait_for_single_object(HANDLE handle, DWORD milliseconds)
 fs_fault_scope::fs_fault_scope(fs_faults& faults)
 {
     active = &faults;
+    full_disk_path = score_win32_path(faults.full_disk_path);
     score_win32 = score_win32_system;
     score_win32.create_file = f_create_file;
     score_win32.write_file = f_write_file;
@@ -192,5 +184,6 @@ fs_fault_scope::~fs_fault_scope()
     score_win32 = score_win32_system;
     active = nullptr;
     full_disk_handles.clear();
+    full_disk_path.clear();
     lock_handles.clear();
 }
